@@ -1,0 +1,86 @@
+// Drive C: over a folder on disk. Paths are Windows paths whose names are
+// looked up without regard to case (an existing entry's spelling on disk
+// wins; new entries take the spelling given). File attributes live in memory,
+// keyed by the lower-case path: a file without a record has the archive
+// attribute, a folder the directory attribute. Calls return Win32 status codes.
+#pragma once
+
+#include "platform/emulated/open_file.h"
+#include "platform/emulated/share_table.h"
+#include "platform/types.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::emulated {
+
+// CreateFileA dispositions beyond those the seam names.
+constexpr std::uint32_t kCreateNew = 1;
+constexpr std::uint32_t kTruncateExisting = 5;
+
+class Drive {
+public:
+    explicit Drive(std::filesystem::path root);
+    Drive(const Drive&) = delete;
+    Drive& operator=(const Drive&) = delete;
+
+    // Where a path lies on disk (existing names in their spelling on disk);
+    // "" for a path that is not on drive C:.
+    std::string hostPath(std::string_view path) const;
+
+    long getAttributes(std::string_view path, std::uint32_t* attributes) const;
+    long setAttributes(std::string_view path, std::uint32_t attributes);
+    // The entries that a FindFirstFileA pattern finds, in the order it gives them.
+    long list(std::string_view pattern, std::vector<FindData>* entries) const;
+
+    struct Opened {
+        long error = 0;
+        bool existed = false;
+        std::unique_ptr<OpenFile> file;
+    };
+    Opened open(std::string_view path, std::uint32_t access, std::uint32_t share,
+                std::uint32_t disposition, std::uint32_t attributes);
+    long copy(std::string_view from, std::string_view to, bool failIfExists);
+    long remove(std::string_view path);
+    long readAll(std::string_view path, std::string* content);
+    // Creates a file that must not exist yet (kErrorFileExists otherwise).
+    long writeNew(std::string_view path, std::string_view content);
+
+    void failCopyTo(std::string_view path);
+    void failDelete(std::string_view path);
+    void failCreate(std::string_view path);
+
+private:
+    struct Location {
+        std::filesystem::path host;
+        std::string key; // "c:\a\b"
+        bool exists = false;
+        bool isDirectory = false;
+        bool folderExists = false; // the folder that holds it
+        bool isRoot = false;
+    };
+
+    long locate(std::string_view path, Location* location) const;
+    // The attributes as kept: for a file the record or archive, for a folder
+    // the record with the directory attribute.
+    std::uint32_t stored(const std::string& key, bool isDirectory) const;
+    // As GetFileAttributesA reports them: no attribute at all reads as normal.
+    std::uint32_t reported(const std::string& key, bool isDirectory) const;
+    static long missing(const Location& location);
+    void addFailure(std::set<std::string>& failures, std::string_view path);
+
+    std::filesystem::path root_;
+    std::map<std::string, std::uint32_t> attributes_;
+    ShareTable shares_;
+    std::set<std::string> failingCopies_;
+    std::set<std::string> failingDeletes_;
+    std::set<std::string> failingCreates_;
+};
+
+} // namespace platform::emulated

@@ -1,0 +1,159 @@
+// An emulated Windows for Linux builds and tests: a registry with Windows'
+// rules, a process token with privileges, Windows paths over a folder on disk
+// with file attributes, pipes and started processes, and fault injection.
+//
+// It follows the behaviour of the real calls, including the parts that code
+// easily gets wrong: names match without regard to case; a string value's size
+// report leaves room for a terminating NUL; keys cannot be created directly
+// under HKEY_USERS or HKEY_LOCAL_MACHINE; saving a key needs
+// SeBackupPrivilege and restoring one needs SeBackupPrivilege and
+// SeRestorePrivilege; successful calls leave the last-error value alone
+// (except where Windows documents otherwise: AdjustTokenPrivileges, and
+// CreateFileA with CREATE_ALWAYS or OPEN_ALWAYS). The Reg* calls report
+// through their status codes only and never touch the last-error value.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class EmulatedPlatform final : public Platform {
+public:
+    // `driveRoot` is a folder on disk that plays drive C: ("C:\x" is
+    // driveRoot/x). It must exist. The machine starts with the usual keys:
+    // HKCU\Control Panel\Desktop, HKCU\AppEvents\Schemes\Apps\.Default\SystemExit\.Current,
+    // HKLM\SOFTWARE, HKLM\SYSTEM, HKU\.DEFAULT\Control Panel\Desktop. The system
+    // directory is "C:\windows\system32" (created on disk), the program is
+    // "C:\Program Files\Tarrow\Tarrow.exe" with the command line "\"C:\Program
+    // Files\Tarrow\Tarrow.exe\"", and the token holds SeBackupPrivilege and
+    // SeRestorePrivilege (not enabled).
+    explicit EmulatedPlatform(std::string driveRoot);
+    ~EmulatedPlatform() override;
+    EmulatedPlatform(const EmulatedPlatform&) = delete;
+    EmulatedPlatform& operator=(const EmulatedPlatform&) = delete;
+
+    // --- Platform
+    long RegOpenKeyExA(Key root, const std::string& subKey, std::uint32_t options,
+                       std::uint32_t access, Key* result) override;
+    long RegCreateKeyExA(Key root, const std::string& subKey, const std::string& keyClass,
+                         std::uint32_t options, std::uint32_t access,
+                         const SecurityAttributes* security, Key* result,
+                         std::uint32_t* disposition) override;
+    long RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
+                          std::uint8_t* data, std::uint32_t* dataSize) override;
+    long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
+                        const std::uint8_t* data, std::uint32_t dataSize) override;
+    long RegCloseKey(Key key) override;
+    long RegSaveKeyA(Key key, const std::string& file) override;
+    long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) override;
+    Handle GetCurrentProcess() override;
+    bool OpenProcessToken(Handle process, std::uint32_t access, Handle* token) override;
+    bool LookupPrivilegeValueA(const std::string& name, Luid* luid) override;
+    bool AdjustTokenPrivileges(Handle token, bool disableAll, const TokenPrivileges* newState,
+                               std::uint32_t bufferLength, TokenPrivileges* previousState,
+                               std::uint32_t* returnLength) override;
+    std::uint32_t GetLastError() override;
+    void SetLastError(std::uint32_t error) override;
+    bool CloseHandle(Handle handle) override;
+    std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) override;
+    std::string GetModuleFileNameA() override;
+    std::string GetCommandLineA() override;
+    Handle FindFirstFileA(const std::string& pattern, FindData* data) override;
+    bool FindNextFileA(Handle find, FindData* data) override;
+    bool FindClose(Handle find) override;
+    std::uint32_t GetFileAttributesA(const std::string& path) override;
+    bool SetFileAttributesA(const std::string& path, std::uint32_t attributes) override;
+    bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool DeleteFileA(const std::string& path) override;
+    Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t share,
+                       std::uint32_t disposition, std::uint32_t attributes) override;
+    bool ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) override;
+    bool WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
+                   std::uint32_t* written) override;
+    void InitCommonControls() override;
+    bool CreatePipe(Handle* readEnd, Handle* writeEnd, const SecurityAttributes* security,
+                    std::uint32_t size) override;
+    bool CreateProcessA(const std::string& commandLine, const SecurityAttributes* process,
+                        const SecurityAttributes* thread, bool inheritHandles,
+                        std::uint32_t creationFlags, const StartupInfo& startup,
+                        ProcessInformation* info) override;
+    void ExitProcess(std::uint32_t exitCode) override;
+    bool exitRequested() const override;
+
+    // --- Setting up the machine
+    void setSystemDirectory(const std::string& windowsPath); // "" makes the call fail
+    void setModulePath(const std::string& windowsPath);
+    void setCommandLine(const std::string& commandLine);
+    // Where a Windows path lies on disk (the folder need not exist).
+    std::string hostPath(const std::string& windowsPath) const;
+    // Gives or takes a privilege from the token ("SeBackupPrivilege", ...).
+    void grantPrivilege(const std::string& name, bool held);
+    bool privilegeEnabled(const std::string& name) const;
+
+    // A program that CreateProcessA can start: called with the command line
+    // and a writer to the child's standard output and error (the inherited
+    // handle); returns the exit code. The first word of a command line (quoted
+    // or not, with or without ".exe", any case) names the program. Commands
+    // naming no registered program fail with kErrorFileNotFound, except the
+    // running program (GetModuleFileNameA's name) starting itself, which is
+    // recorded and not run. The program runs at once, inside CreateProcessA;
+    // its writer reaches the pipe only when the startup has
+    // STARTF_USESTDHANDLES, inheritance is asked for and stdOutput is the
+    // write end of a pipe created inheritable. Its copy of that end is closed
+    // when it returns, so once the parent closes its own, ReadFile reads the
+    // output and then fails with kErrorBrokenPipe. ReadFile on an empty pipe
+    // whose write end the parent still holds fails the same way, where Windows
+    // would wait for ever.
+    using Program = std::function<std::uint32_t(
+        const std::string& commandLine, const std::function<void(const std::string&)>& write)>;
+    void registerProgram(const std::string& name, Program program);
+
+    // --- Looking at what happened
+    struct StartedProcess {
+        std::string commandLine;
+        std::uint32_t creationFlags = 0;
+        StartupInfo startup;
+        bool inheritHandles = false;
+    };
+    const std::vector<StartedProcess>& startedProcesses() const;
+    std::uint32_t exitCode() const;
+    // How often the common controls were initialised.
+    int commonControlsInitialized() const;
+    // Keys, and handles, opened and not yet closed. The handle count takes in
+    // tokens, files, pipe ends, processes and threads, and also find handles
+    // (closed with FindClose); GetCurrentProcess's pseudo handle and the
+    // predefined registry roots are never counted.
+    std::size_t openKeyCount() const;
+    std::size_t openHandleCount() const;
+
+    // --- Fault injection. Paths are matched without regard to case.
+    // RegOpenKeyExA and RegCreateKeyExA of root\subKey (exactly that key)
+    // fail with kErrorAccessDenied.
+    void failKeyOpen(Key root, const std::string& subKey);
+    // RegSetValueExA on root\subKey fails with kErrorAccessDenied.
+    void failValueWrites(Key root, const std::string& subKey);
+    // OpenProcessToken fails (last error kErrorAccessDenied).
+    void failTokenOpen(bool fail);
+    // RegSaveKeyA / RegRestoreKeyA fail with kErrorAccessDenied.
+    void failKeySave(bool fail);
+    void failKeyRestore(bool fail);
+    // CopyFileA to `windowsPath`, DeleteFileA of it, or CreateFileA of it for
+    // writing fail with kErrorAccessDenied.
+    void failCopyTo(const std::string& windowsPath);
+    void failDelete(const std::string& windowsPath);
+    void failCreate(const std::string& windowsPath);
+    // CreatePipe fails with the given error (0: it works again).
+    void failPipe(std::uint32_t error);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+} // namespace platform

@@ -1,0 +1,86 @@
+// Pipes, started processes and the end of the running one.
+#include "platform/emulated/emulated_platform.h"
+
+#include "platform/emulated/emulated_state.h"
+
+#include <memory>
+#include <optional>
+
+namespace platform {
+
+bool EmulatedPlatform::CreatePipe(Handle* readEnd, Handle* writeEnd,
+                                  const SecurityAttributes* security, std::uint32_t) {
+    if (state_->pipeFailure != 0) {
+        return state_->fail(state_->pipeFailure);
+    }
+    if (readEnd == nullptr || writeEnd == nullptr) {
+        return state_->fail(kErrorInvalidParameter);
+    }
+    const bool inheritable = security != nullptr && security->inheritHandle;
+    auto pipe = std::make_shared<emulated::PipeBuffer>();
+    *readEnd = state_->kernel.add(emulated::PipeEnd(pipe, false, inheritable));
+    *writeEnd = state_->kernel.add(emulated::PipeEnd(pipe, true, inheritable));
+    return true;
+}
+
+bool EmulatedPlatform::CreateProcessA(const std::string& commandLine, const SecurityAttributes*,
+                                      const SecurityAttributes*, bool inheritHandles,
+                                      std::uint32_t creationFlags, const StartupInfo& startup,
+                                      ProcessInformation* info) {
+    if (info == nullptr) {
+        return state_->fail(kErrorInvalidParameter);
+    }
+    const Program* found = state_->programs.find(commandLine);
+    // The running program starting itself again needs nothing registered: it
+    // is recorded and not run.
+    const bool restartsItself = emulated::ProgramNameOf(commandLine) ==
+                                emulated::ProgramNameOf('"' + state_->modulePath + '"');
+    if (found == nullptr && !restartsItself) {
+        return state_->fail(kErrorFileNotFound);
+    }
+    state_->started.push_back({commandLine, creationFlags, startup, inheritHandles});
+    if (found != nullptr) {
+        // The child writes to the pipe only when it inherits the write end:
+        // the handle must be inheritable and inheritance asked for.
+        std::optional<emulated::PipeEnd> output;
+        auto* end = state_->kernel.find<emulated::PipeEnd>(startup.stdOutput);
+        if ((startup.flags & kStartfUseStdHandles) != 0 && inheritHandles && end != nullptr &&
+            end->isWriteEnd() && end->inheritable()) {
+            output.emplace(end->duplicate());
+        }
+        const auto write = [&output](const std::string& text) {
+            std::uint32_t written = 0;
+            if (output) {
+                output->write(text.data(), static_cast<std::uint32_t>(text.size()), &written);
+            }
+        };
+        const Program program = *found; // the program may register others while it runs
+        program(commandLine, write);
+        // The child has ended: its copy of the write end is closed.
+    }
+    info->processId = state_->nextProcessId;
+    info->threadId = state_->nextProcessId + 4;
+    state_->nextProcessId += 8;
+    info->process = state_->kernel.add(emulated::ProcessObject{info->processId});
+    info->thread = state_->kernel.add(emulated::ThreadObject{info->threadId});
+    return true;
+}
+
+void EmulatedPlatform::ExitProcess(std::uint32_t exitCode) {
+    state_->exitCode = exitCode;
+    state_->exitRequested = true;
+}
+
+bool EmulatedPlatform::exitRequested() const {
+    return state_->exitRequested;
+}
+
+void EmulatedPlatform::InitCommonControls() {
+    ++state_->commonControlsInitialized;
+}
+
+int EmulatedPlatform::commonControlsInitialized() const {
+    return state_->commonControlsInitialized;
+}
+
+} // namespace platform

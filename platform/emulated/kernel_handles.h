@@ -1,0 +1,55 @@
+// The kernel handles of the emulated process: what each refers to, until
+// CloseHandle ends it.
+#pragma once
+
+#include "platform/emulated/handle_numbers.h"
+#include "platform/emulated/open_file.h"
+#include "platform/emulated/pipes.h"
+#include "platform/types.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <variant>
+
+namespace platform::emulated {
+
+struct TokenObject {
+    std::uint32_t access = 0;
+};
+struct ProcessObject {
+    std::uint32_t id = 0;
+};
+struct ThreadObject {
+    std::uint32_t id = 0;
+};
+
+using KernelObject =
+    std::variant<TokenObject, ProcessObject, ThreadObject, PipeEnd, std::unique_ptr<OpenFile>>;
+
+class KernelHandles {
+public:
+    explicit KernelHandles(HandleNumbers& numbers) : numbers_(numbers) {}
+
+    Handle add(KernelObject object) {
+        const Handle handle = numbers_.next();
+        objects_.emplace(handle, std::move(object));
+        return handle;
+    }
+
+    // The object of a handle if it is of kind T.
+    template <typename T> T* find(Handle handle) {
+        const auto it = objects_.find(handle);
+        return it == objects_.end() ? nullptr : std::get_if<T>(&it->second);
+    }
+
+    bool close(Handle handle) { return objects_.erase(handle) != 0; }
+    std::size_t count() const { return objects_.size(); }
+
+private:
+    HandleNumbers& numbers_;
+    std::map<Handle, KernelObject> objects_;
+};
+
+} // namespace platform::emulated

@@ -1,0 +1,65 @@
+#include "platform/emulated/open_file.h"
+
+#include "platform/emulated/errors.h"
+#include "platform/types.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace platform::emulated {
+
+OpenFile::OpenFile(int descriptor, bool canRead, bool canWrite, ShareTable::Lease lease)
+    : descriptor_(descriptor), canRead_(canRead), canWrite_(canWrite), lease_(std::move(lease)) {}
+
+OpenFile::~OpenFile() {
+    ::close(descriptor_);
+}
+
+long OpenFile::read(void* buffer, std::uint32_t toRead, std::uint32_t* read) {
+    *read = 0;
+    if (!canRead_) {
+        return kErrorAccessDenied;
+    }
+    auto* bytes = static_cast<char*>(buffer);
+    while (*read < toRead) {
+        const ssize_t got = ::pread(descriptor_, bytes + *read, toRead - *read,
+                                    static_cast<off_t>(position_ + *read));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            position_ += *read;
+            return kErrorReadFault;
+        }
+        if (got == 0) {
+            break;
+        }
+        *read += static_cast<std::uint32_t>(got);
+    }
+    position_ += *read;
+    return kErrorSuccess;
+}
+
+long OpenFile::write(const void* buffer, std::uint32_t toWrite, std::uint32_t* written) {
+    *written = 0;
+    if (!canWrite_) {
+        return kErrorAccessDenied;
+    }
+    const auto* bytes = static_cast<const char*>(buffer);
+    while (*written < toWrite) {
+        const ssize_t put = ::pwrite(descriptor_, bytes + *written, toWrite - *written,
+                                     static_cast<off_t>(position_ + *written));
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            position_ += *written;
+            return kErrorWriteFault;
+        }
+        *written += static_cast<std::uint32_t>(put);
+    }
+    position_ += *written;
+    return kErrorSuccess;
+}
+
+} // namespace platform::emulated

@@ -1,0 +1,31 @@
+// A file opened through CreateFileA: a descriptor of the file on disk, the
+// access it was opened with and its file position. Reads and writes go
+// straight to disk, so other opens and copies see them at once.
+#pragma once
+
+#include "platform/emulated/share_table.h"
+
+#include <cstdint>
+
+namespace platform::emulated {
+
+class OpenFile {
+public:
+    OpenFile(int descriptor, bool canRead, bool canWrite, ShareTable::Lease lease);
+    ~OpenFile();
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    // Win32 status codes. Reading at the end succeeds with 0 bytes read.
+    long read(void* buffer, std::uint32_t toRead, std::uint32_t* read);
+    long write(const void* buffer, std::uint32_t toWrite, std::uint32_t* written);
+
+private:
+    int descriptor_;
+    bool canRead_;
+    bool canWrite_;
+    std::uint64_t position_ = 0;
+    ShareTable::Lease lease_;
+};
+
+} // namespace platform::emulated

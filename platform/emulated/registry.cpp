@@ -1,0 +1,283 @@
+#include "platform/emulated/registry.h"
+
+#include "platform/emulated/errors.h"
+#include "platform/emulated/text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace platform::emulated {
+
+namespace {
+
+constexpr std::uint32_t kGenericRead = 0x80000000u;
+constexpr std::uint32_t kGenericWrite = 0x40000000u;
+constexpr std::uint32_t kGenericExecute = 0x20000000u;
+constexpr std::uint32_t kGenericAll = 0x10000000u;
+constexpr std::uint32_t kMaximumAllowed = 0x02000000u;
+constexpr std::uint32_t kSpecificAndStandardRights = 0x00FFFFFFu;
+
+// The key rights that an access mask grants, generic rights mapped as Windows
+// maps them for keys.
+std::uint32_t GrantedAccess(std::uint32_t requested) {
+    std::uint32_t granted = requested & kSpecificAndStandardRights;
+    if ((requested & (kGenericRead | kGenericExecute)) != 0) {
+        granted |= kKeyRead;
+    }
+    if ((requested & kGenericWrite) != 0) {
+        granted |= kKeyWrite;
+    }
+    if ((requested & (kGenericAll | kMaximumAllowed)) != 0) {
+        granted |= kKeyAllAccess;
+    }
+    return granted;
+}
+
+// The names of a relative key path. A leading backslash or an empty name in
+// the middle is a bad path; one trailing backslash is tolerated.
+std::optional<std::vector<std::string>> SplitKeyPath(std::string_view path) {
+    std::vector<std::string> names;
+    if (path.empty()) {
+        return names;
+    }
+    if (path.front() == '\\') {
+        return std::nullopt;
+    }
+    if (path.back() == '\\') {
+        path.remove_suffix(1);
+    }
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = path.find('\\', start);
+        const std::string_view name = path.substr(start, end - start);
+        if (name.empty()) {
+            return std::nullopt;
+        }
+        names.emplace_back(name);
+        if (end == std::string_view::npos) {
+            return names;
+        }
+        start = end + 1;
+    }
+}
+
+std::string JoinFolded(std::string path, const std::vector<std::string>& names) {
+    for (const auto& name : names) {
+        if (!path.empty()) {
+            path += '\\';
+        }
+        path += FoldCase(name);
+    }
+    return path;
+}
+
+bool IsStringKind(std::uint32_t kind) {
+    return kind == kRegSz || kind == kRegExpandSz || kind == kRegMultiSz;
+}
+
+} // namespace
+
+Registry::Registry(HandleNumbers& numbers) : numbers_(numbers) {
+    roots_[kHkeyClassesRoot] = std::make_shared<RegistryNode>("HKEY_CLASSES_ROOT");
+    roots_[kHkeyCurrentUser] = std::make_shared<RegistryNode>("HKEY_CURRENT_USER");
+    roots_[kHkeyLocalMachine] = std::make_shared<RegistryNode>("HKEY_LOCAL_MACHINE");
+    roots_[kHkeyUsers] = std::make_shared<RegistryNode>("HKEY_USERS");
+}
+
+long Registry::resolve(Key key, OpenKey* result) const {
+    if (const auto root = roots_.find(key); root != roots_.end()) {
+        *result = OpenKey{root->second, key, {}, kKeyAllAccess};
+        return kErrorSuccess;
+    }
+    const auto it = open_.find(key);
+    if (it == open_.end()) {
+        return kErrorInvalidHandle;
+    }
+    *result = it->second;
+    return it->second.node->deleted ? kErrorKeyDeleted : kErrorSuccess;
+}
+
+bool Registry::refusesNewSubkeys(const RegistryNode& node) const {
+    // The keys directly under these two roots are hives that Windows loads;
+    // nothing can be created beside them.
+    return &node == roots_.at(kHkeyLocalMachine).get() || &node == roots_.at(kHkeyUsers).get();
+}
+
+Key Registry::add(OpenKey key) {
+    const Key handle = numbers_.next();
+    open_.emplace(handle, std::move(key));
+    return handle;
+}
+
+long Registry::open(Key parent, std::string_view subKey, std::uint32_t access, Key* result) {
+    if (result == nullptr) {
+        return kErrorInvalidParameter;
+    }
+    *result = 0;
+    OpenKey from;
+    if (const long status = resolve(parent, &from); status != kErrorSuccess) {
+        return status;
+    }
+    const auto names = SplitKeyPath(subKey);
+    if (!names) {
+        return kErrorBadPathname;
+    }
+    std::string path = JoinFolded(from.path, *names);
+    if (failingOpens_.count({from.root, path}) != 0) {
+        return kErrorAccessDenied;
+    }
+    std::shared_ptr<RegistryNode> node = from.node;
+    for (const auto& name : *names) {
+        const auto it = node->subkeys.find(FoldCase(name));
+        if (it == node->subkeys.end()) {
+            return kErrorFileNotFound;
+        }
+        node = it->second;
+    }
+    *result = add(OpenKey{std::move(node), from.root, std::move(path), GrantedAccess(access)});
+    return kErrorSuccess;
+}
+
+long Registry::create(Key parent, std::string_view subKey, std::uint32_t access, Key* result,
+                      std::uint32_t* disposition) {
+    if (result == nullptr) {
+        return kErrorInvalidParameter;
+    }
+    *result = 0;
+    OpenKey from;
+    if (const long status = resolve(parent, &from); status != kErrorSuccess) {
+        return status;
+    }
+    const auto names = SplitKeyPath(subKey);
+    if (!names) {
+        return kErrorBadPathname;
+    }
+    std::string path = JoinFolded(from.path, *names);
+    if (failingOpens_.count({from.root, path}) != 0) {
+        return kErrorAccessDenied;
+    }
+    if (!names->empty() && from.node->child(names->front()) == nullptr &&
+        (refusesNewSubkeys(*from.node) || (from.access & kKeyCreateSubKey) == 0)) {
+        return kErrorAccessDenied;
+    }
+    std::shared_ptr<RegistryNode> node = from.node;
+    bool created = false;
+    for (const auto& name : *names) {
+        auto& slot = node->subkeys[FoldCase(name)];
+        created = !slot;
+        if (created) {
+            slot = std::make_shared<RegistryNode>(name);
+        }
+        node = slot;
+    }
+    if (disposition != nullptr) {
+        *disposition = created ? kRegCreatedNewKey : kRegOpenedExistingKey;
+    }
+    *result = add(OpenKey{std::move(node), from.root, std::move(path), GrantedAccess(access)});
+    return kErrorSuccess;
+}
+
+long Registry::query(Key key, std::string_view valueName, std::uint32_t* type, std::uint8_t* data,
+                     std::uint32_t* dataSize) const {
+    OpenKey open;
+    if (const long status = resolve(key, &open); status != kErrorSuccess) {
+        return status;
+    }
+    if ((open.access & kKeyQueryValue) == 0) {
+        return kErrorAccessDenied;
+    }
+    if (data != nullptr && dataSize == nullptr) {
+        return kErrorInvalidParameter;
+    }
+    const RegistryValue* value = open.node->value(valueName);
+    if (value == nullptr) {
+        return kErrorFileNotFound;
+    }
+    if (type != nullptr) {
+        *type = value->kind;
+    }
+    if (dataSize == nullptr) {
+        return kErrorSuccess;
+    }
+    // A string stored without its terminating NUL is reported, and read, with one.
+    const auto stored = static_cast<std::uint32_t>(value->bytes.size());
+    const bool addsNul =
+        IsStringKind(value->kind) && (value->bytes.empty() || value->bytes.back() != 0);
+    const std::uint32_t reported = stored + (addsNul ? 1 : 0);
+    if (data == nullptr) {
+        *dataSize = reported;
+        return kErrorSuccess;
+    }
+    const std::uint32_t room = *dataSize;
+    if (room < stored) {
+        *dataSize = reported;
+        return kErrorMoreData;
+    }
+    std::copy(value->bytes.begin(), value->bytes.end(), data);
+    if (addsNul && room > stored) {
+        data[stored] = 0;
+        *dataSize = reported;
+    } else {
+        // Exactly the stored size: Windows hands over the bytes without a NUL.
+        *dataSize = stored;
+    }
+    return kErrorSuccess;
+}
+
+long Registry::set(Key key, std::string_view valueName, std::uint32_t type,
+                   const std::uint8_t* data, std::uint32_t dataSize) {
+    OpenKey open;
+    if (const long status = resolve(key, &open); status != kErrorSuccess) {
+        return status;
+    }
+    if ((open.access & kKeySetValue) == 0 || failingWrites_.count({open.root, open.path}) != 0) {
+        return kErrorAccessDenied;
+    }
+    if (data == nullptr && dataSize != 0) {
+        return kErrorInvalidParameter;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (dataSize != 0) {
+        bytes.assign(data, data + dataSize);
+    }
+    open.node->setValue(valueName, type, std::move(bytes));
+    return kErrorSuccess;
+}
+
+long Registry::close(Key key) {
+    if (roots_.count(key) != 0) {
+        return kErrorSuccess;
+    }
+    return open_.erase(key) != 0 ? kErrorSuccess : kErrorInvalidHandle;
+}
+
+long Registry::node(Key key, std::shared_ptr<RegistryNode>* result) const {
+    OpenKey open;
+    const long status = resolve(key, &open);
+    if (status == kErrorSuccess) {
+        *result = std::move(open.node);
+    }
+    return status;
+}
+
+void Registry::ensure(Key root, std::string_view subKey) {
+    RegistryNode* node = roots_.at(root).get();
+    for (const auto& name : SplitKeyPath(subKey).value_or(std::vector<std::string>{})) {
+        node = &node->childOrNew(name);
+    }
+}
+
+void Registry::failOpen(Key root, std::string_view subKey) {
+    failingOpens_.emplace(root, JoinFolded({}, SplitKeyPath(subKey).value_or(
+                                                   std::vector<std::string>{std::string(subKey)})));
+}
+
+void Registry::failValueWrites(Key root, std::string_view subKey) {
+    failingWrites_.emplace(root,
+                           JoinFolded({}, SplitKeyPath(subKey).value_or(
+                                              std::vector<std::string>{std::string(subKey)})));
+}
+
+} // namespace platform::emulated

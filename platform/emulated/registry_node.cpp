@@ -1,0 +1,54 @@
+#include "platform/emulated/registry_node.h"
+
+#include "platform/emulated/text.h"
+
+namespace platform::emulated {
+
+namespace {
+
+void MarkDeleted(RegistryNode& node) {
+    node.deleted = true;
+    for (auto& [name, child] : node.subkeys) {
+        MarkDeleted(*child);
+    }
+}
+
+} // namespace
+
+RegistryNode* RegistryNode::child(std::string_view childName) const {
+    const auto it = subkeys.find(FoldCase(childName));
+    return it == subkeys.end() ? nullptr : it->second.get();
+}
+
+RegistryNode& RegistryNode::childOrNew(std::string_view childName) {
+    auto& slot = subkeys[FoldCase(childName)];
+    if (!slot) {
+        slot = std::make_shared<RegistryNode>(std::string(childName));
+    }
+    return *slot;
+}
+
+const RegistryValue* RegistryNode::value(std::string_view valueName) const {
+    const auto it = values.find(FoldCase(valueName));
+    return it == values.end() ? nullptr : &it->second;
+}
+
+void RegistryNode::setValue(std::string_view valueName, std::uint32_t kind,
+                            std::vector<std::uint8_t> bytes) {
+    const auto [it, inserted] = values.try_emplace(FoldCase(valueName));
+    if (inserted) {
+        it->second.name = std::string(valueName);
+    }
+    it->second.kind = kind;
+    it->second.bytes = std::move(bytes);
+}
+
+void ReplaceContents(RegistryNode& target, RegistryNode&& source) {
+    for (auto& [name, child] : target.subkeys) {
+        MarkDeleted(*child);
+    }
+    target.values = std::move(source.values);
+    target.subkeys = std::move(source.subkeys);
+}
+
+} // namespace platform::emulated

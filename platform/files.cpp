@@ -1,0 +1,79 @@
+#include "platform/files.h"
+
+#include "platform/handles.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::uint32_t kFilteredAttributes =
+    kFileAttributeHidden | kFileAttributeSystem | kFileAttributeDirectory;
+
+bool PassesMask(std::uint32_t attributes, std::uint32_t mask) {
+    return (attributes & kFilteredAttributes & ~mask) == 0;
+}
+
+} // namespace
+
+std::vector<FindData> ListEntries(Platform& platform, const std::string& pattern,
+                                  std::uint32_t attributeMask) {
+    std::vector<FindData> entries;
+    FindData data;
+    UniqueFind find(platform, platform.FindFirstFileA(pattern, &data));
+    if (!find) {
+        return entries;
+    }
+    do {
+        if (PassesMask(data.attributes, attributeMask)) {
+            entries.push_back(data);
+        }
+    } while (platform.FindNextFileA(find.get(), &data));
+    return entries;
+}
+
+bool EntryExists(Platform& platform, const std::string& path, std::uint32_t attributeMask) {
+    return !ListEntries(platform, path, attributeMask).empty();
+}
+
+std::optional<std::string> ReadWholeFile(Platform& platform, const std::string& path) {
+    UniqueHandle file(platform, platform.CreateFileA(path, kGenericRead, kFileShareRead,
+                                                     kOpenExisting, kFileAttributeNormal));
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string content;
+    char chunk[4096];
+    std::uint32_t read = 0;
+    while (platform.ReadFile(file.get(), chunk, sizeof chunk, &read) && read > 0) {
+        content.append(chunk, read);
+    }
+    return content;
+}
+
+bool WriteWholeFile(Platform& platform, const std::string& path, const std::string& content) {
+    UniqueHandle file(platform, platform.CreateFileA(path, kGenericWrite, 0, kCreateAlways,
+                                                     kFileAttributeNormal));
+    if (!file) {
+        return false;
+    }
+    std::uint32_t written = 0;
+    const auto size = static_cast<std::uint32_t>(content.size());
+    return platform.WriteFile(file.get(), content.data(), size, &written) && written == size;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) {
+    const auto slash = path.find_last_of('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string WithoutExtension(const std::string& fileName) {
+    const auto dot = fileName.find_last_of('.');
+    return dot == std::string::npos ? fileName : fileName.substr(0, dot);
+}
+
+} // namespace platform

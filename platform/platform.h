@@ -1,0 +1,92 @@
+// The platform seam: the Win32 calls that Tarrow and rollback make, and
+// nothing else. Each method takes and returns what its Win32 namesake takes and
+// returns (status codes, BOOL results as bool, sizes in and out, last-error),
+// so the code above reads like Win32 and runs unchanged on the real system
+// (platform/win32) and on the emulated one (platform/emulated).
+//
+// Text crosses as std::string in the ANSI code page. An empty value name
+// means the key's default value, as NULL or "" does in Win32.
+#pragma once
+
+#include "platform/types.h"
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // --- Registry (advapi32). Return a Win32 status code (kErrorSuccess on success).
+    virtual long RegOpenKeyExA(Key root, const std::string& subKey, std::uint32_t options,
+                               std::uint32_t access, Key* result) = 0;
+    virtual long RegCreateKeyExA(Key root, const std::string& subKey, const std::string& keyClass,
+                                 std::uint32_t options, std::uint32_t access,
+                                 const SecurityAttributes* security, Key* result,
+                                 std::uint32_t* disposition) = 0;
+    // With data == nullptr only the kind and size are reported. With a buffer
+    // smaller than the value, the call fails with kErrorMoreData and reports the
+    // needed size. For string kinds the size reported leaves room for a NUL
+    // when the stored bytes do not end in one.
+    virtual long RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* dataSize) = 0;
+    virtual long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
+                                const std::uint8_t* data, std::uint32_t dataSize) = 0;
+    virtual long RegCloseKey(Key key) = 0;
+    virtual long RegSaveKeyA(Key key, const std::string& file) = 0;
+    virtual long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) = 0;
+
+    // --- Process token (advapi32, kernel32).
+    virtual Handle GetCurrentProcess() = 0;
+    virtual bool OpenProcessToken(Handle process, std::uint32_t access, Handle* token) = 0;
+    virtual bool LookupPrivilegeValueA(const std::string& name, Luid* luid) = 0;
+    virtual bool AdjustTokenPrivileges(Handle token, bool disableAll,
+                                       const TokenPrivileges* newState, std::uint32_t bufferLength,
+                                       TokenPrivileges* previousState,
+                                       std::uint32_t* returnLength) = 0;
+    virtual std::uint32_t GetLastError() = 0;
+    virtual void SetLastError(std::uint32_t error) = 0;
+    virtual bool CloseHandle(Handle handle) = 0;
+
+    // --- The running program.
+    // Copies at most `size` characters; returns the count copied, 0 on failure.
+    virtual std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) = 0;
+    // The full path of the running executable.
+    virtual std::string GetModuleFileNameA() = 0;
+    // The command line the process was started with, as Windows keeps it.
+    virtual std::string GetCommandLineA() = 0;
+
+    // --- Files (kernel32). Paths are Windows paths.
+    virtual Handle FindFirstFileA(const std::string& pattern, FindData* data) = 0;
+    virtual bool FindNextFileA(Handle find, FindData* data) = 0;
+    virtual bool FindClose(Handle find) = 0;
+    virtual std::uint32_t GetFileAttributesA(const std::string& path) = 0;
+    virtual bool SetFileAttributesA(const std::string& path, std::uint32_t attributes) = 0;
+    virtual bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    virtual bool DeleteFileA(const std::string& path) = 0;
+    virtual Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t share,
+                               std::uint32_t disposition, std::uint32_t attributes) = 0;
+    virtual bool ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) = 0;
+    virtual bool WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
+                           std::uint32_t* written) = 0;
+
+    // --- Common controls (comctl32): registers their window classes.
+    virtual void InitCommonControls() = 0;
+
+    // --- Processes and pipes (kernel32).
+    virtual bool CreatePipe(Handle* readEnd, Handle* writeEnd, const SecurityAttributes* security,
+                            std::uint32_t size) = 0;
+    virtual bool CreateProcessA(const std::string& commandLine, const SecurityAttributes* process,
+                                const SecurityAttributes* thread, bool inheritHandles,
+                                std::uint32_t creationFlags, const StartupInfo& startup,
+                                ProcessInformation* info) = 0;
+    // Ends the process at once. The real side never returns; the emulated side
+    // records the exit code and returns, and exitRequested() then tells the
+    // caller to stop.
+    virtual void ExitProcess(std::uint32_t exitCode) = 0;
+    virtual bool exitRequested() const = 0;
+};
+
+} // namespace platform

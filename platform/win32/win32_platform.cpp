@@ -1,0 +1,298 @@
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+HKEY ToHkey(Key key) {
+    return reinterpret_cast<HKEY>(key);
+}
+Key FromHkey(HKEY key) {
+    return reinterpret_cast<Key>(key);
+}
+HANDLE ToHandle(Handle handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+Handle FromHandle(HANDLE handle) {
+    return reinterpret_cast<Handle>(handle);
+}
+
+SECURITY_ATTRIBUTES ToWin32(const SecurityAttributes& security) {
+    SECURITY_ATTRIBUTES result{};
+    result.nLength = sizeof(SECURITY_ATTRIBUTES);
+    result.lpSecurityDescriptor = nullptr;
+    result.bInheritHandle = security.inheritHandle ? TRUE : FALSE;
+    return result;
+}
+
+void ToFindData(const WIN32_FIND_DATAA& from, FindData* to) {
+    to->attributes = from.dwFileAttributes;
+    to->fileName = from.cFileName;
+}
+
+// The Win32 declaration takes a non-const DWORD*; the seam's are uint32_t,
+// which is DWORD's size on every Windows target.
+static_assert(sizeof(DWORD) == sizeof(std::uint32_t));
+
+DWORD* AsDword(std::uint32_t* value) {
+    return reinterpret_cast<DWORD*>(value);
+}
+
+} // namespace
+
+long Win32Platform::RegOpenKeyExA(Key root, const std::string& subKey, std::uint32_t options,
+                                  std::uint32_t access, Key* result) {
+    HKEY opened = nullptr;
+    const LONG status = ::RegOpenKeyExA(ToHkey(root), subKey.c_str(), options, access, &opened);
+    *result = status == ERROR_SUCCESS ? FromHkey(opened) : 0;
+    return status;
+}
+
+long Win32Platform::RegCreateKeyExA(Key root, const std::string& subKey,
+                                    const std::string& keyClass, std::uint32_t options,
+                                    std::uint32_t access, const SecurityAttributes* security,
+                                    Key* result, std::uint32_t* disposition) {
+    SECURITY_ATTRIBUTES attributes{};
+    if (security != nullptr) {
+        attributes = ToWin32(*security);
+    }
+    HKEY created = nullptr;
+    DWORD how = 0;
+    const LONG status = ::RegCreateKeyExA(
+        ToHkey(root), subKey.c_str(), 0, const_cast<char*>(keyClass.c_str()), options, access,
+        security != nullptr ? &attributes : nullptr, &created, &how);
+    *result = status == ERROR_SUCCESS ? FromHkey(created) : 0;
+    if (disposition != nullptr) {
+        *disposition = how;
+    }
+    return status;
+}
+
+long Win32Platform::RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
+                                     std::uint8_t* data, std::uint32_t* dataSize) {
+    return ::RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, AsDword(type), data,
+                              AsDword(dataSize));
+}
+
+long Win32Platform::RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
+                                   const std::uint8_t* data, std::uint32_t dataSize) {
+    return ::RegSetValueExA(ToHkey(key), valueName.c_str(), 0, type, data, dataSize);
+}
+
+long Win32Platform::RegCloseKey(Key key) {
+    return ::RegCloseKey(ToHkey(key));
+}
+
+long Win32Platform::RegSaveKeyA(Key key, const std::string& file) {
+    return ::RegSaveKeyA(ToHkey(key), file.c_str(), nullptr);
+}
+
+long Win32Platform::RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) {
+    return ::RegRestoreKeyA(ToHkey(key), file.c_str(), flags);
+}
+
+Handle Win32Platform::GetCurrentProcess() {
+    return FromHandle(::GetCurrentProcess());
+}
+
+bool Win32Platform::OpenProcessToken(Handle process, std::uint32_t access, Handle* token) {
+    HANDLE opened = nullptr;
+    const BOOL ok = ::OpenProcessToken(ToHandle(process), access, &opened);
+    *token = ok ? FromHandle(opened) : 0;
+    return ok != FALSE;
+}
+
+bool Win32Platform::LookupPrivilegeValueA(const std::string& name, Luid* luid) {
+    LUID found{};
+    const BOOL ok = ::LookupPrivilegeValueA(nullptr, name.c_str(), &found);
+    luid->lowPart = found.LowPart;
+    luid->highPart = found.HighPart;
+    return ok != FALSE;
+}
+
+bool Win32Platform::AdjustTokenPrivileges(Handle token, bool disableAll,
+                                          const TokenPrivileges* newState,
+                                          std::uint32_t bufferLength,
+                                          TokenPrivileges* previousState,
+                                          std::uint32_t* returnLength) {
+    static_assert(sizeof(TOKEN_PRIVILEGES) == sizeof(TokenPrivileges));
+    TOKEN_PRIVILEGES wanted{};
+    wanted.PrivilegeCount = newState->privilegeCount;
+    wanted.Privileges[0].Luid.LowPart = newState->luid.lowPart;
+    wanted.Privileges[0].Luid.HighPart = newState->luid.highPart;
+    wanted.Privileges[0].Attributes = newState->attributes;
+    TOKEN_PRIVILEGES previous{};
+    const BOOL ok = ::AdjustTokenPrivileges(
+        ToHandle(token), disableAll ? TRUE : FALSE, &wanted, bufferLength,
+        previousState != nullptr ? &previous : nullptr, AsDword(returnLength));
+    if (previousState != nullptr) {
+        previousState->privilegeCount = previous.PrivilegeCount;
+        previousState->luid.lowPart = previous.Privileges[0].Luid.LowPart;
+        previousState->luid.highPart = previous.Privileges[0].Luid.HighPart;
+        previousState->attributes = previous.Privileges[0].Attributes;
+    }
+    return ok != FALSE;
+}
+
+std::uint32_t Win32Platform::GetLastError() {
+    return ::GetLastError();
+}
+
+void Win32Platform::SetLastError(std::uint32_t error) {
+    ::SetLastError(error);
+}
+
+bool Win32Platform::CloseHandle(Handle handle) {
+    return ::CloseHandle(ToHandle(handle)) != FALSE;
+}
+
+std::uint32_t Win32Platform::GetSystemDirectoryA(char* buffer, std::uint32_t size) {
+    return ::GetSystemDirectoryA(buffer, size);
+}
+
+std::string Win32Platform::GetModuleFileNameA() {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < buffer.size()) {
+            return std::string(buffer.data(), length);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string Win32Platform::GetCommandLineA() {
+    return ::GetCommandLineA();
+}
+
+Handle Win32Platform::FindFirstFileA(const std::string& pattern, FindData* data) {
+    WIN32_FIND_DATAA found{};
+    const HANDLE find = ::FindFirstFileA(pattern.c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        ToFindData(found, data);
+    }
+    return FromHandle(find);
+}
+
+bool Win32Platform::FindNextFileA(Handle find, FindData* data) {
+    WIN32_FIND_DATAA found{};
+    if (!::FindNextFileA(ToHandle(find), &found)) {
+        return false;
+    }
+    ToFindData(found, data);
+    return true;
+}
+
+bool Win32Platform::FindClose(Handle find) {
+    return ::FindClose(ToHandle(find)) != FALSE;
+}
+
+std::uint32_t Win32Platform::GetFileAttributesA(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str());
+}
+
+bool Win32Platform::SetFileAttributesA(const std::string& path, std::uint32_t attributes) {
+    return ::SetFileAttributesA(path.c_str(), attributes) != FALSE;
+}
+
+bool Win32Platform::CopyFileA(const std::string& from, const std::string& to, bool failIfExists) {
+    return ::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32Platform::DeleteFileA(const std::string& path) {
+    return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+Handle Win32Platform::CreateFileA(const std::string& path, std::uint32_t access,
+                                  std::uint32_t share, std::uint32_t disposition,
+                                  std::uint32_t attributes) {
+    return FromHandle(
+        ::CreateFileA(path.c_str(), access, share, nullptr, disposition, attributes, nullptr));
+}
+
+bool Win32Platform::ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) {
+    DWORD count = 0;
+    const BOOL ok = ::ReadFile(ToHandle(file), buffer, toRead, &count, nullptr);
+    *read = count;
+    return ok != FALSE;
+}
+
+bool Win32Platform::WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
+                              std::uint32_t* written) {
+    DWORD count = 0;
+    const BOOL ok = ::WriteFile(ToHandle(file), buffer, toWrite, &count, nullptr);
+    *written = count;
+    return ok != FALSE;
+}
+
+void Win32Platform::InitCommonControls() {
+    ::InitCommonControls();
+}
+
+bool Win32Platform::CreatePipe(Handle* readEnd, Handle* writeEnd,
+                               const SecurityAttributes* security, std::uint32_t size) {
+    SECURITY_ATTRIBUTES attributes{};
+    if (security != nullptr) {
+        attributes = ToWin32(*security);
+    }
+    HANDLE reader = nullptr;
+    HANDLE writer = nullptr;
+    const BOOL ok =
+        ::CreatePipe(&reader, &writer, security != nullptr ? &attributes : nullptr, size);
+    *readEnd = ok ? FromHandle(reader) : 0;
+    *writeEnd = ok ? FromHandle(writer) : 0;
+    return ok != FALSE;
+}
+
+bool Win32Platform::CreateProcessA(const std::string& commandLine,
+                                   const SecurityAttributes* process,
+                                   const SecurityAttributes* thread, bool inheritHandles,
+                                   std::uint32_t creationFlags, const StartupInfo& startup,
+                                   ProcessInformation* info) {
+    SECURITY_ATTRIBUTES processAttributes{};
+    SECURITY_ATTRIBUTES threadAttributes{};
+    if (process != nullptr) {
+        processAttributes = ToWin32(*process);
+    }
+    if (thread != nullptr) {
+        threadAttributes = ToWin32(*thread);
+    }
+    STARTUPINFOA start{};
+    start.cb = sizeof(STARTUPINFOA);
+    start.dwFlags = startup.flags;
+    start.wShowWindow = startup.showWindow;
+    start.hStdInput = ToHandle(startup.stdInput);
+    start.hStdOutput = ToHandle(startup.stdOutput);
+    start.hStdError = ToHandle(startup.stdError);
+    PROCESS_INFORMATION started{};
+    // CreateProcessA may write into the command line, so it gets its own copy.
+    std::vector<char> command(commandLine.begin(), commandLine.end());
+    command.push_back('\0');
+    const BOOL ok = ::CreateProcessA(
+        nullptr, command.data(), process != nullptr ? &processAttributes : nullptr,
+        thread != nullptr ? &threadAttributes : nullptr, inheritHandles ? TRUE : FALSE,
+        creationFlags, nullptr, nullptr, &start, &started);
+    if (info != nullptr) {
+        info->process = FromHandle(started.hProcess);
+        info->thread = FromHandle(started.hThread);
+        info->processId = started.dwProcessId;
+        info->threadId = started.dwThreadId;
+    }
+    return ok != FALSE;
+}
+
+void Win32Platform::ExitProcess(std::uint32_t exitCode) {
+    ::ExitProcess(exitCode);
+}
+
+} // namespace platform

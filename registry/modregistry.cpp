@@ -1,0 +1,188 @@
+#include "registry/modregistry.h"
+
+#include "platform/files.h"
+#include "platform/handles.h"
+#include "registry/number_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace tarrow::modregistry {
+
+using namespace platform;
+
+namespace {
+
+constexpr std::uint32_t kTokenAccess = kTokenAdjustPrivileges | kTokenQuery; // 0x28
+constexpr std::uint32_t kSystemDirectoryBuffer = 255;
+constexpr std::uint32_t kPlainFilesOnly = 0; // sees plain, read-only and archive files
+
+// The text read as a whole number in [low, high], rounded half to even;
+// nothing when it is not a number in that range.
+std::optional<long long> WholeNumberIn(const std::string& text, long long low, long long high) {
+    const auto number = ParseNumber(text);
+    if (!number) {
+        return std::nullopt;
+    }
+    const double rounded = std::nearbyint(*number);
+    if (rounded < static_cast<double>(low) || rounded > static_cast<double>(high)) {
+        return std::nullopt;
+    }
+    return static_cast<long long>(rounded);
+}
+
+std::string TextUpToFirstNul(const std::vector<std::uint8_t>& buffer) {
+    const auto nul = std::find(buffer.begin(), buffer.end(), std::uint8_t{0});
+    if (nul == buffer.end()) {
+        return {};
+    }
+    return std::string(buffer.begin(), nul);
+}
+
+} // namespace
+
+std::string GetValue(Platform& platform, RegistryRoot root, const std::string& keyPath,
+                     const std::string& valueName, const std::string& defaultText) {
+    UniqueKey key(platform);
+    if (platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeyRead, key.put()) != kErrorSuccess) {
+        return defaultText;
+    }
+    return QueryValue(platform, key.get(), valueName);
+}
+
+std::string QueryValue(Platform& platform, Key key, const std::string& valueName) {
+    std::uint32_t kind = kRegNone;
+    std::uint32_t size = 0;
+    if (platform.RegQueryValueExA(key, valueName, &kind, nullptr, &size) != kErrorSuccess) {
+        return {};
+    }
+    if (kind == kRegSz) {
+        if (size == 0) {
+            return {};
+        }
+        std::vector<std::uint8_t> buffer(size, 0);
+        if (platform.RegQueryValueExA(key, valueName, &kind, buffer.data(), &size) !=
+            kErrorSuccess) {
+            return {};
+        }
+        return TextUpToFirstNul(buffer);
+    }
+    // Every other kind is read as a 32-bit number. The buffer's real size is
+    // passed, so data longer than four bytes fails to read instead of running
+    // past the number.
+    std::int32_t number = 0;
+    std::uint32_t numberSize = sizeof number;
+    std::uint8_t bytes[sizeof number] = {};
+    if (platform.RegQueryValueExA(key, valueName, &kind, bytes, &numberSize) != kErrorSuccess) {
+        return {};
+    }
+    std::memcpy(&number, bytes, sizeof number); // little-endian, as stored
+    return std::to_string(number);
+}
+
+bool SetValue(Platform& platform, ValueKind kind, RegistryRoot root, const std::string& keyPath,
+              const std::string& valueName, const std::string& data) {
+    SecurityAttributes inheritable;
+    inheritable.inheritHandle = true;
+    UniqueKey key(platform);
+    std::uint32_t disposition = 0;
+    if (platform.RegCreateKeyExA(RootKey(root), keyPath, "", kRegOptionNonVolatile, kKeyWrite,
+                                 &inheritable, key.put(), &disposition) != kErrorSuccess) {
+        return false;
+    }
+    switch (kind) {
+    case ValueKind::Text:
+        return platform.RegSetValueExA(key.get(), valueName, kRegSz,
+                                       reinterpret_cast<const std::uint8_t*>(data.data()),
+                                       static_cast<std::uint32_t>(data.size())) == kErrorSuccess;
+    case ValueKind::Binary: {
+        const auto byte = static_cast<std::uint8_t>(WholeNumberIn(data, 0, 255).value_or(0));
+        return platform.RegSetValueExA(key.get(), valueName, kRegBinary, &byte, 1) == kErrorSuccess;
+    }
+    case ValueKind::Number: {
+        const auto number =
+            static_cast<std::int32_t>(WholeNumberIn(data, INT32_MIN, INT32_MAX).value_or(0));
+        std::uint8_t bytes[sizeof number];
+        std::memcpy(bytes, &number, sizeof number);
+        return platform.RegSetValueExA(key.get(), valueName, kRegDword, bytes, sizeof bytes) ==
+               kErrorSuccess;
+    }
+    }
+    return true; // an unknown kind writes nothing
+}
+
+bool SaveKey(Platform& platform, RegistryRoot root, const std::string& keyPath,
+             const std::string& file) {
+    if (!EnablePrivilege(platform, "SeBackupPrivilege")) {
+        return false;
+    }
+    UniqueKey key(platform);
+    if (platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeyAllAccess, key.put()) !=
+        kErrorSuccess) {
+        return false;
+    }
+    // The save refuses an existing file; a plain one is replaced, a hidden or
+    // system one is left alone (and the save then fails).
+    if (EntryExists(platform, file, kPlainFilesOnly)) {
+        platform.DeleteFileA(file);
+    }
+    return platform.RegSaveKeyA(key.get(), file) == kErrorSuccess;
+}
+
+bool RestoreKey(Platform& platform, RegistryRoot root, const std::string& keyPath,
+                const std::string& file) {
+    if (!EnablePrivilege(platform, "SeRestorePrivilege")) {
+        return false;
+    }
+    // Windows wants the backup privilege as well for a restore. A program that
+    // never saved a key (the uninstaller) has not enabled it yet.
+    EnablePrivilege(platform, "SeBackupPrivilege");
+    UniqueKey key(platform);
+    if (platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeyAllAccess, key.put()) !=
+        kErrorSuccess) {
+        return false;
+    }
+    return platform.RegRestoreKeyA(key.get(), file, kRegForceRestore) == kErrorSuccess;
+}
+
+bool EnablePrivilege(Platform& platform, const std::string& privilegeName) {
+    // A successful call may leave an older error in place, so the value is
+    // cleared first: the check below must see only what the open left.
+    platform.SetLastError(0);
+    UniqueHandle token(platform);
+    if (!platform.OpenProcessToken(platform.GetCurrentProcess(), kTokenAccess, token.put())) {
+        return false;
+    }
+    if (platform.GetLastError() != 0) {
+        return false;
+    }
+    TokenPrivileges wanted;
+    wanted.privilegeCount = 1;
+    wanted.attributes = kSePrivilegeEnabled;
+    if (!platform.LookupPrivilegeValueA(privilegeName, &wanted.luid)) {
+        return false;
+    }
+    TokenPrivileges previous;
+    std::uint32_t previousLength = 0;
+    return platform.AdjustTokenPrivileges(token.get(), false, &wanted, sizeof previous, &previous,
+                                          &previousLength);
+}
+
+std::string GetSystemdir(Platform& platform) {
+    std::string buffer(kSystemDirectoryBuffer, ' ');
+    const std::uint32_t length =
+        platform.GetSystemDirectoryA(buffer.data(), kSystemDirectoryBuffer);
+    // A count of the buffer's size or more is the size the path would need:
+    // the buffer holds no path then.
+    if (length >= kSystemDirectoryBuffer) {
+        return {};
+    }
+    buffer.resize(length);
+    return buffer;
+}
+
+} // namespace tarrow::modregistry

@@ -1,0 +1,49 @@
+// modregistry: the one place where the programs touch the registry and the
+// process token. Every value crosses it as text. No operation raises an error
+// or shows a message; failure shows only in the result (false, the caller's
+// default text, or the empty text). Each call opens what it needs and closes
+// it again before it returns.
+#pragma once
+
+#include "platform/platform.h"
+#include "registry/registry_types.h"
+
+#include <string>
+
+namespace tarrow::modregistry {
+
+// The value as text: the default when the key cannot be opened, the empty
+// text when the key opens but the value is missing or cannot be read.
+std::string GetValue(platform::Platform& platform, RegistryRoot root, const std::string& keyPath,
+                     const std::string& valueName, const std::string& defaultText);
+
+// The value of an open key as text: a string up to its first NUL; any other
+// kind of at most four bytes as a signed 32-bit number in decimal; "" else.
+std::string QueryValue(platform::Platform& platform, platform::Key key,
+                       const std::string& valueName);
+
+// Creates the key where missing and writes the value. Kind Text stores the
+// text without a terminating NUL; Binary one byte and Number four bytes from
+// the text read as a number (0 when it is not a number in range); any other
+// kind writes nothing and counts as done.
+bool SetValue(platform::Platform& platform, ValueKind kind, RegistryRoot root,
+              const std::string& keyPath, const std::string& valueName, const std::string& data);
+
+// Saves the key with its values and subkeys to a hive file, replacing a plain
+// (not hidden, not system) file of that name.
+bool SaveKey(platform::Platform& platform, RegistryRoot root, const std::string& keyPath,
+             const std::string& file);
+
+// Replaces the key's values and subkeys with those in the hive file.
+bool RestoreKey(platform::Platform& platform, RegistryRoot root, const std::string& keyPath,
+                const std::string& file);
+
+// Enables a privilege of the process token for the rest of the run. True when
+// the token accepted the request; a privilege the account does not hold shows
+// only later, as a failing save or restore.
+bool EnablePrivilege(platform::Platform& platform, const std::string& privilegeName);
+
+// The system directory without a trailing backslash, or "" on failure.
+std::string GetSystemdir(platform::Platform& platform);
+
+} // namespace tarrow::modregistry

@@ -1,0 +1,145 @@
+// The table of time-out places: both walking orders and how they relate, and
+// the same walk through a real registry.
+#include "registry/timeout_places.h"
+
+#include "registry/modregistry.h"
+#include "tests/support/test_machine.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <utility>
+
+namespace tarrow {
+namespace {
+
+using tarrow::testing::TestMachine;
+
+std::set<std::pair<int, Timeout>> PairsOf(const auto& order) {
+    std::set<std::pair<int, Timeout>> pairs;
+    for (const auto& pair : order) {
+        pairs.insert({pair.place->index, pair.timeout});
+    }
+    return pairs;
+}
+
+TEST(TimeoutPlaces, BothOrdersWalkTheSame26PairsOnce) {
+    EXPECT_EQ(PairsOf(ReadingOrder()).size(), 26u);
+    EXPECT_EQ(PairsOf(ReadingOrder()), PairsOf(WritingOrder()));
+    for (const auto& pair : WritingOrder()) {
+        if (pair.place->keyPath.find("ControlSet00") != std::string_view::npos) {
+            EXPECT_EQ(pair.timeout, Timeout::WaitToKillService);
+        }
+    }
+}
+
+TEST(TimeoutPlaces, ReadingOrderIsPlaceByPlaceWithServiceLast) {
+    std::string walk;
+    for (const auto& pair : ReadingOrder()) {
+        walk += static_cast<char>('0' + pair.place->index);
+        walk.append(pair.valueName.substr(0, 6));
+        walk += ' ';
+    }
+    EXPECT_EQ(walk, "0HungAp 0PowerO 0WaitTo 0WaitTo 1WaitTo 2WaitTo 3HungAp 3PowerO 3WaitTo "
+                    "3WaitTo 4HungAp 4PowerO 4WaitTo 4WaitTo 5HungAp 5PowerO 5WaitTo 5WaitTo "
+                    "6HungAp 6PowerO 6WaitTo 6WaitTo 7HungAp 7PowerO 7WaitTo 7WaitTo ");
+    EXPECT_EQ(ReadingOrder()[2].timeout, Timeout::WaitToKillApp);
+    EXPECT_EQ(ReadingOrder()[3].timeout, Timeout::WaitToKillService);
+}
+
+TEST(TimeoutPlaces, WritingOrderSwapsPlacesOneAndTwoAndTheLastTwoNames) {
+    const auto& groups = WriteGroups();
+    const int expectedPlaces[] = {0, 2, 1, 3, 4, 5, 6, 7};
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        EXPECT_EQ(groups[g].place->index, expectedPlaces[g]);
+        EXPECT_EQ(groups[g].pairs.size(), groups[g].place->serviceTimeoutOnly ? 1u : 4u);
+        for (const auto& pair : groups[g].pairs) {
+            EXPECT_EQ(pair.place, groups[g].place);
+        }
+        if (groups[g].pairs.size() == 4) {
+            EXPECT_EQ(groups[g].pairs[2].timeout, Timeout::WaitToKillService);
+            EXPECT_EQ(groups[g].pairs[3].timeout, Timeout::WaitToKillApp);
+        }
+    }
+    // Positions 3 to 6 (1-based) differ between the orders, as do the third
+    // and fourth pair of every later four-value place.
+    std::set<std::size_t> differing;
+    for (std::size_t k = 0; k < 26; ++k) {
+        if (ReadingOrder()[k].place != WritingOrder()[k].place ||
+            ReadingOrder()[k].timeout != WritingOrder()[k].timeout) {
+            differing.insert(k + 1);
+        }
+    }
+    EXPECT_EQ(differing,
+              (std::set<std::size_t>{3, 4, 5, 6, 9, 10, 13, 14, 17, 18, 21, 22, 25, 26}));
+}
+
+TEST(TimeoutPlaces, EveryWrittenPairKnowsItsSavedEntry) {
+    for (const auto& pair : WritingOrder()) {
+        const ReadPair& read = ReadingOrder()[pair.entry];
+        EXPECT_EQ(read.place, pair.place);
+        EXPECT_EQ(read.timeout, pair.timeout);
+    }
+    EXPECT_EQ(WritingOrder()[2].entry, 3u); // place 0 service time-out: line 4
+    EXPECT_EQ(WritingOrder()[3].entry, 2u); // place 0 application time-out: line 3
+    EXPECT_EQ(WritingOrder()[4].entry, 5u); // place 2: line 6
+    EXPECT_EQ(WritingOrder()[5].entry, 4u); // place 1: line 5
+}
+
+TEST(TimeoutPlaces, TheSixthProfileIsReadWithItsOwnSpellingAndDefaults) {
+    int defaultsWithSpace = 0;
+    for (const auto& pair : ReadingOrder()) {
+        const bool oddPlace = pair.place->index == 6;
+        if (pair.timeout == Timeout::WaitToKillService) {
+            EXPECT_EQ(pair.valueName,
+                      oddPlace ? "WaitToKillserviceTimeout" : "WaitToKillServiceTimeout");
+        }
+        if (pair.saveDefault == "NO ") {
+            ++defaultsWithSpace;
+            EXPECT_TRUE(oddPlace && pair.timeout == Timeout::PowerOff);
+        } else {
+            EXPECT_EQ(pair.saveDefault, "NO");
+        }
+    }
+    EXPECT_EQ(defaultsWithSpace, 1);
+    for (const auto& pair : WritingOrder()) {
+        EXPECT_EQ(pair.valueName, TimeoutName(pair.timeout)) << "writes use the proper spelling";
+    }
+}
+
+TEST(TimeoutPlaces, AMarkerIsSetOnlyWhenItReadsAsTheNumberOne) {
+    for (const char* set : {"1", " 1", "1\r\n", "1  ", "1.0"}) {
+        EXPECT_TRUE(MarkerIsSet(set)) << '"' << set << '"';
+    }
+    for (const char* notSet : {"0", "2", "yes", "", "   ", "1x", "11", "-1"}) {
+        EXPECT_FALSE(MarkerIsSet(notSet)) << '"' << notSet << '"';
+    }
+}
+
+TEST(TimeoutPlaces, WritesInWritingOrderReadBackInReadingOrder) {
+    // Every place the machine lets us write gets its own text per pair; the
+    // reads then find each pair's own text, case-insensitive name included.
+    TestMachine machine;
+    auto& p = machine.platform();
+    for (const auto& pair : WritingOrder()) {
+        modregistry::SetValue(p, ValueKind::Text, pair.place->root,
+                              std::string(pair.place->keyPath), std::string(pair.valueName),
+                              "v" + std::to_string(pair.entry));
+    }
+    std::size_t readBack = 0;
+    for (std::size_t k = 0; k < ReadingOrder().size(); ++k) {
+        const auto& pair = ReadingOrder()[k];
+        const std::string value =
+            modregistry::GetValue(p, pair.place->root, std::string(pair.place->keyPath),
+                                  std::string(pair.valueName), std::string(pair.saveDefault));
+        if (value != std::string(pair.saveDefault)) {
+            EXPECT_EQ(value, "v" + std::to_string(k));
+            ++readBack;
+        }
+    }
+    EXPECT_GE(readBack, 10u) << "at least the user's own places and .DEFAULT are writable";
+}
+
+} // namespace
+} // namespace tarrow
