@@ -1,0 +1,202 @@
+// Mouse input on the form windows: clicks on hot areas, on the surface and
+// on a disabled form, and dragging the window by its surface.
+#include "tests/ui/win32_ui_support.h"
+#include "ui/win32/win32_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace tarrow::testing {
+namespace {
+
+LPARAM At(POINT client) {
+    return MAKELPARAM(client.x, client.y);
+}
+
+void SendClick(HWND window, POINT client) {
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, At(client));
+    SendMessageA(window, WM_LBUTTONUP, 0, At(client));
+}
+
+RECT WindowRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+// A window with two hot areas over its face.
+struct HotAreaForm {
+    explicit HotAreaForm(ui::Driver& driver) : form(driver, Design("Hot", 300, 200)) {
+        auto& a = form.place<ui::HotArea>("Label1", TwipsOf(20, 30, 65, 49));
+        auto& b = form.place<ui::HotArea>("Label2", TwipsOf(200, 120, 40, 40));
+        a.onClick = [this] { ++clicksA; };
+        b.onClick = [this] { ++clicksB; };
+        first = &a;
+        second = &b;
+    }
+    TestForm form;
+    ui::HotArea* first = nullptr;
+    ui::HotArea* second = nullptr;
+    int clicksA = 0;
+    int clicksB = 0;
+};
+
+TEST(Win32Input, ClicksReachTheHotAreaUnderThemWhileItIsVisible) {
+    ui::Win32Driver driver;
+    HotAreaForm hot(driver);
+    hot.form.show();
+    HWND window = WindowOf(hot.form);
+    ASSERT_NE(window, nullptr);
+
+    SendClick(window, ClientPixel(hot.first->rect().center()));
+    SendClick(window, ClientPixel(hot.second->rect().center()));
+    EXPECT_EQ(hot.clicksA, 1);
+    EXPECT_EQ(hot.clicksB, 1);
+    EXPECT_EQ(hot.form.surfaceClicks, 0);
+
+    // The last pixel inside the area and the first one outside it.
+    const ui::TwipRect rect = hot.first->rect();
+    const POINT corner = ClientPixel({rect.left + rect.width, rect.top + rect.height});
+    const POINT inside{corner.x - 1, corner.y - 1};
+    SendClick(window, inside);
+    EXPECT_EQ(hot.clicksA, 2);
+    SendClick(window, {inside.x + 1, inside.y});
+    EXPECT_EQ(hot.clicksA, 2);
+    EXPECT_EQ(hot.form.surfaceClicks, 1);
+
+    // A hidden hot area takes no clicks; they go to the surface.
+    hot.first->setVisible(false);
+    SendClick(window, ClientPixel(rect.center()));
+    EXPECT_EQ(hot.clicksA, 2);
+    EXPECT_EQ(hot.form.surfaceClicks, 2);
+    hot.first->setVisible(true);
+    SendClick(window, ClientPixel(rect.center()));
+    EXPECT_EQ(hot.clicksA, 3);
+
+    // Pressed on one area and released on the other: no click at all.
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, At(ClientPixel(rect.center())));
+    SendMessageA(window, WM_LBUTTONUP, 0, At(ClientPixel(hot.second->rect().center())));
+    EXPECT_EQ(hot.clicksA, 3);
+    EXPECT_EQ(hot.clicksB, 1);
+    // Right and middle clicks are not clicks.
+    SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, At(ClientPixel(rect.center())));
+    SendMessageA(window, WM_RBUTTONUP, 0, At(ClientPixel(rect.center())));
+    EXPECT_EQ(hot.clicksA, 3);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST(Win32Input, RealClicksOnADisabledFormDoNothing) {
+    ui::Win32Driver driver;
+    HotAreaForm hot(driver);
+    hot.form.show();
+    ASSERT_NE(WindowOf(hot.form), nullptr);
+    const POINT onArea = ScreenPixel(hot.form, hot.first->rect().center());
+
+    RealClick(onArea);
+    EXPECT_EQ(hot.clicksA, 1) << "the mouse reaches the window";
+
+    hot.form.setEnabled(false);
+    EXPECT_FALSE(IsWindowEnabled(WindowOf(hot.form)));
+    RealClick(onArea);
+    RealClick(ScreenPixel(hot.form, {3000, 2700}));
+    EXPECT_EQ(hot.clicksA, 1);
+    EXPECT_EQ(hot.form.surfaceClicks, 0);
+
+    hot.form.setEnabled(true);
+    EXPECT_TRUE(IsWindowEnabled(WindowOf(hot.form)));
+    RealClick(onArea);
+    EXPECT_EQ(hot.clicksA, 2);
+}
+
+TEST(Win32Input, AMoveAtThePressPointDoesNotTurnAClickIntoADrag) {
+    ui::Win32Driver driver;
+    auto design = Design("Drag", 300, 200);
+    design.draggable = true;
+    TestForm form(driver, design);
+    form.show();
+    HWND window = WindowOf(form);
+    ASSERT_NE(window, nullptr);
+    const POINT point = ClientPixel({1500, 1500});
+
+    // The release is queued first: were the move taken as a drag, the
+    // system's move loop would end on it and the click would be lost.
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, At(point));
+    PostMessageA(window, WM_LBUTTONUP, 0, At(point));
+    SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, At(point));
+    Pump(50);
+    EXPECT_EQ(form.surfaceClicks, 1);
+}
+
+TEST(Win32Input, DraggingTheSurfaceMovesTheWindowButNotFromAHotArea) {
+    ui::Win32Driver driver;
+    auto design = Design("Drag", 300, 200);
+    design.draggable = true;
+    TestForm form(driver, design);
+    auto& area = form.place<ui::HotArea>("Label1", TwipsOf(200, 20, 60, 60));
+    int areaClicks = 0;
+    area.onClick = [&] { ++areaClicks; };
+    form.show();
+    HWND window = WindowOf(form);
+    ASSERT_NE(window, nullptr);
+    SetWindowPos(window, nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
+    const POINT start = ScreenPixel(form, {1500, 1500});
+    RealDrag(start, {start.x + 40, start.y + 30});
+    // The window follows the mouse from the first move on.
+    EXPECT_NEAR(WindowRect(window).left, 140, 1);
+    EXPECT_NEAR(WindowRect(window).top, 130, 1);
+    const RECT dragged = WindowRect(window);
+    EXPECT_EQ(form.surfaceClicks, 0) << "a drag is no click";
+
+    // A press on the hot area belongs to it: the window stays.
+    const POINT onArea = ScreenPixel(form, area.rect().center());
+    RealDrag(onArea, {onArea.x + 40, onArea.y + 30});
+    EXPECT_EQ(WindowRect(window).left, dragged.left);
+    EXPECT_EQ(WindowRect(window).top, dragged.top);
+    EXPECT_EQ(areaClicks, 0);
+
+    // A plain click on the surface stays a click.
+    RealClick(ScreenPixel(form, {1500, 1500}));
+    EXPECT_EQ(form.surfaceClicks, 1);
+    EXPECT_EQ(WindowRect(window).left, dragged.left);
+}
+
+TEST(Win32Input, APauseTakesTimeAndLeavesClicksWaiting) {
+    ui::Win32Driver driver;
+    HotAreaForm hot(driver);
+    hot.form.show();
+    HWND window = WindowOf(hot.form);
+    ASSERT_NE(window, nullptr);
+    const LPARAM at = At(ClientPixel(hot.first->rect().center()));
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(window, WM_LBUTTONUP, 0, at);
+
+    // The loop is not optimised away, and it handles no messages.
+    const DWORD start = GetTickCount();
+    driver.pause(300'000'000);
+    EXPECT_GE(GetTickCount() - start, 20u);
+    EXPECT_EQ(hot.clicksA, 0);
+    Pump(20);
+    EXPECT_EQ(hot.clicksA, 1);
+}
+
+TEST(Win32Input, AnExceptionFromAnEventEndsTheMessageLoopAndLeavesRun) {
+    ui::Win32Driver driver;
+    HotAreaForm hot(driver);
+    hot.first->onClick = [] { throw std::runtime_error("handler failed"); };
+    hot.form.show();
+    HWND window = WindowOf(hot.form);
+    ASSERT_NE(window, nullptr);
+    const LPARAM at = At(ClientPixel(hot.first->rect().center()));
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(window, WM_LBUTTONUP, 0, at);
+    EXPECT_THROW(driver.run(), std::runtime_error);
+
+    // The window goes on working.
+    SendClick(window, ClientPixel(hot.second->rect().center()));
+    EXPECT_EQ(hot.clicksB, 1);
+}
+
+} // namespace
+} // namespace tarrow::testing

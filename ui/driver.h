@@ -1,0 +1,67 @@
+// What a form needs from the system that draws it. The Win32 driver makes
+// real windows; the headless driver keeps everything in memory so tests can
+// click, fire timers and answer message boxes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace ui {
+
+class Control;
+class Form;
+class Timer;
+
+// A picture loaded by a driver; forms only hold it and show it.
+class Picture {
+public:
+    virtual ~Picture() = default;
+    virtual const std::string& path() const = 0;
+};
+
+enum class FormChange { Visible, Enabled, Picture, Caption };
+
+// The native side of one form, made when the form loads.
+class NativeWindow {
+public:
+    virtual ~NativeWindow() = default;
+    virtual void formChanged(FormChange what) = 0;
+    virtual void controlChanged(Control& control) = 0;
+    virtual void timerChanged(Timer& timer) = 0;
+    // Hands the window to the system to be moved with the mouse, as a press
+    // on a title bar would.
+    virtual void beginDrag() = 0;
+};
+
+class Driver {
+public:
+    virtual ~Driver() = default;
+    virtual std::unique_ptr<NativeWindow> createWindow(Form& form) = 0;
+    // The picture at `path` (file name case does not matter), or nullptr.
+    virtual std::shared_ptr<const Picture> loadPicture(const std::string& path) = 0;
+    // A modal message box; `style` is the classic MessageBox style number
+    // (buttons + icon + default button). Returns the classic answer number.
+    virtual int messageBox(const std::string& text, const std::string& title,
+                           std::uint32_t style) = 0;
+    // An empty counting loop of `rounds` rounds that only paces a progress
+    // bar; the window thread does nothing else meanwhile.
+    virtual void pause(std::uint32_t rounds) = 0;
+    // Ends the program at once, with all its windows.
+    virtual void endProgram() = 0;
+    virtual bool programEnded() const = 0;
+    // Runs the message loop until the program ends; returns the exit code.
+    virtual int run() = 0;
+};
+
+// Message box style numbers and answers.
+namespace mb {
+inline constexpr std::uint32_t kOkOnly = 0;
+inline constexpr std::uint32_t kRetryCancel = 5;
+inline constexpr std::uint32_t kCritical = 16;
+inline constexpr int kOk = 1;
+inline constexpr int kCancel = 2;
+inline constexpr int kRetry = 4;
+} // namespace mb
+
+} // namespace ui

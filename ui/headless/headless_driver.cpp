@@ -1,0 +1,145 @@
+#include "ui/headless/headless_driver.h"
+
+#include "platform/files.h"
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+class HeadlessPicture final : public Picture {
+public:
+    explicit HeadlessPicture(std::string path) : path_(std::move(path)) {}
+    const std::string& path() const override { return path_; }
+
+private:
+    std::string path_;
+};
+
+class HeadlessWindow final : public NativeWindow {
+public:
+    HeadlessWindow(Form& form, std::vector<const Form*>& drags) : form_(form), drags_(drags) {}
+    void formChanged(FormChange) override {}
+    void controlChanged(Control&) override {}
+    void timerChanged(Timer&) override {}
+    void beginDrag() override { drags_.push_back(&form_); }
+
+private:
+    Form& form_;
+    std::vector<const Form*>& drags_;
+};
+
+// What a picture loader accepts: JPEG, GIF and BMP files by their first bytes.
+bool LooksLikeAPicture(const std::string& content) {
+    const auto starts = [&](std::string_view magic) {
+        return content.compare(0, magic.size(), magic) == 0;
+    };
+    return starts("\xFF\xD8\xFF") || starts("GIF8") || starts("BM");
+}
+
+int FirstButton(std::uint32_t style) {
+    switch (style & 0xFu) {
+    case 2:
+        return 3; // Abort
+    case 3:
+    case 4:
+        return 6; // Yes
+    case 5:
+        return mb::kRetry;
+    default:
+        return mb::kOk;
+    }
+}
+
+} // namespace
+
+HeadlessDriver::HeadlessDriver(platform::Platform& platform) : platform_(platform) {}
+
+std::unique_ptr<NativeWindow> HeadlessDriver::createWindow(Form& form) {
+    forms_.push_back(&form);
+    return std::make_unique<HeadlessWindow>(form, drags_);
+}
+
+std::shared_ptr<const Picture> HeadlessDriver::loadPicture(const std::string& path) {
+    const auto content = platform::ReadWholeFile(platform_, path);
+    if (!content || !LooksLikeAPicture(*content)) {
+        return nullptr;
+    }
+    return std::make_shared<HeadlessPicture>(path);
+}
+
+int HeadlessDriver::messageBox(const std::string& text, const std::string& title,
+                               std::uint32_t style) {
+    int answer = FirstButton(style);
+    if (!answers_.empty()) {
+        answer = answers_.front();
+        answers_.pop_front();
+    }
+    messages_.push_back({text, title, style, answer});
+    return answer;
+}
+
+void HeadlessDriver::pause(std::uint32_t rounds) {
+    pausedRounds_ += rounds;
+    ++pauseCount_;
+}
+
+void HeadlessDriver::endProgram() {
+    ended_ = true;
+}
+
+void HeadlessDriver::click(const Control& control) {
+    clickAt(control.form(), control.rect().center());
+}
+
+void HeadlessDriver::clickAt(Form& form, TwipPoint point, MouseButton button) {
+    form.mouseDown(point, button);
+    form.mouseUp(point, button);
+}
+
+bool HeadlessDriver::drag(Form& form, TwipPoint point, int buttons) {
+    const int before = dragCount(form);
+    if ((buttons & static_cast<int>(MouseButton::Left)) != 0) {
+        form.mouseDown(point, MouseButton::Left);
+    }
+    form.mouseMove({point.x + 30, point.y + 30}, buttons);
+    if ((buttons & static_cast<int>(MouseButton::Left)) != 0) {
+        form.mouseUp({point.x + 30, point.y + 30}, MouseButton::Left);
+    }
+    return dragCount(form) > before;
+}
+
+void HeadlessDriver::fireTimer(Timer& timer) {
+    if (!ended_ && timer.form().loaded()) {
+        timer.tick();
+    }
+}
+
+int HeadlessDriver::runTimers(int maxIntervals) {
+    int intervals = 0;
+    while (intervals < maxIntervals && !ended_) {
+        std::vector<Timer*> running;
+        for (Form* form : forms_) {
+            for (const auto& timer : form->timers()) {
+                if (timer->enabled()) {
+                    running.push_back(timer.get());
+                }
+            }
+        }
+        if (running.empty()) {
+            break;
+        }
+        for (Timer* timer : running) {
+            fireTimer(*timer);
+        }
+        ++intervals;
+    }
+    return intervals;
+}
+
+int HeadlessDriver::dragCount(const Form& form) const {
+    return static_cast<int>(std::count(drags_.begin(), drags_.end(), &form));
+}
+
+} // namespace ui

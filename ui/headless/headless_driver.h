@@ -1,0 +1,70 @@
+// A driver without a screen: forms keep all their state in memory, pictures
+// are looked up on the platform's file system, and tests act as the user:
+// they click, drag, fire timers and answer message boxes.
+#pragma once
+
+#include "platform/platform.h"
+#include "ui/driver.h"
+#include "ui/form.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class HeadlessDriver final : public Driver {
+public:
+    explicit HeadlessDriver(platform::Platform& platform);
+
+    std::unique_ptr<NativeWindow> createWindow(Form& form) override;
+    std::shared_ptr<const Picture> loadPicture(const std::string& path) override;
+    int messageBox(const std::string& text, const std::string& title, std::uint32_t style) override;
+    void pause(std::uint32_t rounds) override;
+    void endProgram() override;
+    bool programEnded() const override { return ended_; }
+    int run() override { return 0; }
+
+    // --- Acting as the user
+    // Presses and releases the left button at the middle of the control.
+    void click(const Control& control);
+    void clickAt(Form& form, TwipPoint point, MouseButton button = MouseButton::Left);
+    // Presses `buttons` at the point and moves; true when the window was
+    // handed to the system to be dragged.
+    bool drag(Form& form, TwipPoint point, int buttons);
+    // Fires the timer once, as its interval passing would.
+    void fireTimer(Timer& timer);
+    // Fires every running timer of every loaded form, one interval at a
+    // time, until none runs or `maxIntervals` passed. Returns the intervals.
+    int runTimers(int maxIntervals);
+
+    // Answers for the next message boxes, in order; when none is queued a box
+    // is answered with its first button.
+    void queueAnswer(int answer) { answers_.push_back(answer); }
+    struct ShownMessage {
+        std::string text;
+        std::string title;
+        std::uint32_t style;
+        int answer;
+    };
+    const std::vector<ShownMessage>& messages() const { return messages_; }
+
+    // --- Looking on
+    const std::vector<Form*>& createdForms() const { return forms_; }
+    int dragCount(const Form& form) const;
+    std::uint64_t pausedRounds() const { return pausedRounds_; }
+    int pauseCount() const { return pauseCount_; }
+
+private:
+    platform::Platform& platform_;
+    std::vector<Form*> forms_;
+    std::vector<const Form*> drags_;
+    std::deque<int> answers_;
+    std::vector<ShownMessage> messages_;
+    std::uint64_t pausedRounds_ = 0;
+    int pauseCount_ = 0;
+    bool ended_ = false;
+};
+
+} // namespace ui

@@ -1,0 +1,286 @@
+#include "ui/win32/child_controls.h"
+
+#include "ui/form.h"
+#include "ui/win32/picture_surface.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ui::win32 {
+
+namespace {
+
+// Child window identifiers start above the dialog manager's IDOK and
+// IDCANCEL, so Enter and Escape never reach a control by its number.
+constexpr int kFirstChildId = 100;
+
+bool HasWindow(ControlKind kind) {
+    return kind != ControlKind::HotArea && kind != ControlKind::TextLabel;
+}
+
+const Frame* FrameOf(const Control* control) {
+    const auto* option = dynamic_cast<const OptionButton*>(control);
+    return option != nullptr ? &option->frame() : nullptr;
+}
+
+struct WindowKind {
+    const char* className;
+    DWORD style;
+};
+
+WindowKind KindOf(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::CommandButton:
+        return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
+    case ControlKind::CheckBox:
+        // Not automatic: the control decides the state and the window shows
+        // it, grayed included.
+        return {"BUTTON", BS_3STATE | WS_TABSTOP};
+    case ControlKind::OptionButton:
+        return {"BUTTON", BS_RADIOBUTTON | WS_TABSTOP};
+    case ControlKind::Frame:
+        return {"BUTTON", BS_GROUPBOX};
+    case ControlKind::ProgressBar:
+        return {PROGRESS_CLASSA, 0};
+    case ControlKind::HotArea:
+    case ControlKind::TextLabel:
+        break;
+    }
+    return {"STATIC", 0};
+}
+
+std::string CaptionOf(const Control& control) {
+    if (const auto* button = dynamic_cast<const CommandButton*>(&control)) {
+        return button->caption();
+    }
+    if (const auto* box = dynamic_cast<const CheckBox*>(&control)) {
+        return box->caption();
+    }
+    if (const auto* option = dynamic_cast<const OptionButton*>(&control)) {
+        return option->caption();
+    }
+    if (const auto* frame = dynamic_cast<const Frame*>(&control)) {
+        return frame->caption();
+    }
+    return {};
+}
+
+Font FontOf(const Control& control) {
+    if (const auto* box = dynamic_cast<const CheckBox*>(&control)) {
+        return box->font();
+    }
+    if (const auto* option = dynamic_cast<const OptionButton*>(&control)) {
+        return option->font();
+    }
+    return Font{};
+}
+
+int ToBarUnits(float value) {
+    if (!(value > 0.0f)) {
+        return 0;
+    }
+    return static_cast<int>(std::lround(std::min(value, 1.0e9f)));
+}
+
+void ShowProgress(HWND bar, const ProgressBar& progress) {
+    const int max = std::max(ToBarUnits(progress.max()), 1);
+    const int value = std::min(ToBarUnits(progress.value()), max);
+    const int shown = static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0));
+    SendMessageA(bar, PBM_SETRANGE32, 0, max);
+    if (value > shown) {
+        // Newer progress bars animate a step forward, and the animation only
+        // runs while messages are handled; a step back is drawn at once. The
+        // programs advance the bar without handling messages, so step one
+        // past the value and back.
+        if (value == max) {
+            SendMessageA(bar, PBM_SETRANGE32, 0, max + 1);
+        }
+        SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(value + 1), 0);
+        if (value == max) {
+            SendMessageA(bar, PBM_SETRANGE32, 0, max);
+        }
+    }
+    SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+}
+
+WPARAM CheckOf(const Control& control) {
+    if (const auto* box = dynamic_cast<const CheckBox*>(&control)) {
+        switch (box->value()) {
+        case CheckState::Checked:
+            return BST_CHECKED;
+        case CheckState::Grayed:
+            return BST_INDETERMINATE;
+        case CheckState::Unchecked:
+            break;
+        }
+        return BST_UNCHECKED;
+    }
+    if (const auto* option = dynamic_cast<const OptionButton*>(&control)) {
+        return option->selected() ? BST_CHECKED : BST_UNCHECKED;
+    }
+    return BST_UNCHECKED;
+}
+
+} // namespace
+
+void ChildControls::create(HWND parent, const Form& form, const Dpi& dpi, FontCache& fonts) {
+    std::vector<Control*> ordered;
+    for (const auto& control : form.controls()) {
+        if (HasWindow(control->kind())) {
+            ordered.push_back(control.get());
+        }
+    }
+    // Tab order; controls without a tab index come last, in the order they
+    // were added.
+    std::stable_sort(ordered.begin(), ordered.end(), [](const Control* a, const Control* b) {
+        const bool aIndexed = a->tabIndex() >= 0;
+        const bool bIndexed = b->tabIndex() >= 0;
+        if (aIndexed != bIndexed) {
+            return aIndexed;
+        }
+        return aIndexed && a->tabIndex() < b->tabIndex();
+    });
+
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    const Control* previous = nullptr;
+    int id = kFirstChildId;
+    for (Control* control : ordered) {
+        const WindowKind kind = KindOf(control->kind());
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | kind.style;
+        if (control->visible()) {
+            style |= WS_VISIBLE;
+        }
+        if (!control->enabled()) {
+            style |= WS_DISABLED;
+        }
+        // Each control is a group of its own, except that the option buttons
+        // of one frame that follow each other form one group, in which the
+        // arrow keys move.
+        const Frame* frame = FrameOf(control);
+        if (frame == nullptr || FrameOf(previous) != frame) {
+            style |= WS_GROUP;
+        }
+        const RECT rect = dpi.toPixels(control->rect());
+        WindowHandle window(
+            CreateWindowExA(0, kind.className, CaptionOf(*control).c_str(), style, rect.left,
+                            rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr));
+        ++id;
+        previous = control;
+        if (!window) {
+            continue;
+        }
+        if (HFONT font = fonts.get(FontOf(*control)); font != nullptr) {
+            SendMessageA(window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        }
+        children_.push_back({control, std::move(window), POINT{rect.left, rect.top}, {}});
+        update(*control);
+    }
+    // A frame lies under the controls inside it, which paint themselves over
+    // it. Frames take no focus, so moving them does not change the tab order.
+    for (const Child& child : children_) {
+        if (child.control->kind() == ControlKind::Frame) {
+            SetWindowPos(child.window.get(), HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+        }
+    }
+}
+
+const ChildControls::Child* ChildControls::find(const Control& control) const {
+    for (const Child& child : children_) {
+        if (child.control == &control) {
+            return &child;
+        }
+    }
+    return nullptr;
+}
+
+ChildControls::Child* ChildControls::find(HWND window) {
+    for (Child& child : children_) {
+        if (child.window.get() == window) {
+            return &child;
+        }
+    }
+    return nullptr;
+}
+
+Control* ChildControls::controlOf(HWND window) const {
+    for (const Child& child : children_) {
+        if (child.window.get() == window) {
+            return child.control;
+        }
+    }
+    return nullptr;
+}
+
+HWND ChildControls::windowOf(const Control& control) const {
+    const Child* child = find(control);
+    return child != nullptr ? child->window.get() : nullptr;
+}
+
+void ChildControls::update(const Control& control) {
+    const Child* child = find(control);
+    if (child == nullptr) {
+        return;
+    }
+    HWND window = child->window.get();
+    switch (control.kind()) {
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton:
+        // For option buttons this also moves the tab stop of their group to
+        // the selected one, so Tab enters the group there.
+        SendMessageA(window, BM_SETCHECK, CheckOf(control), 0);
+        break;
+    case ControlKind::ProgressBar:
+        ShowProgress(window, static_cast<const ProgressBar&>(control));
+        // The programs advance the bar in long operations that do not return
+        // to the message loop; draw it now.
+        UpdateWindow(window);
+        break;
+    default:
+        break;
+    }
+    if (IsWindowEnabled(window) != (control.enabled() ? TRUE : FALSE)) {
+        EnableWindow(window, control.enabled() ? TRUE : FALSE);
+    }
+    const bool shown = (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown != control.visible()) {
+        ShowWindow(window, control.visible() ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+HWND ChildControls::firstTabStop() const {
+    // The children are in tab order.
+    for (const Child& child : children_) {
+        const bool tabStop = (GetWindowLongA(child.window.get(), GWL_STYLE) & WS_TABSTOP) != 0;
+        if (tabStop && child.control->visible() && child.control->enabled()) {
+            return child.window.get();
+        }
+    }
+    return nullptr;
+}
+
+HBRUSH ChildControls::background(HWND window, const PictureSurface& surface) {
+    Child* child = find(window);
+    if (child == nullptr || surface.empty()) {
+        return nullptr;
+    }
+    if (!child->background) {
+        const auto colour = surface.colourAt(child->origin);
+        if (!colour) {
+            return nullptr;
+        }
+        child->background.reset(CreateSolidBrush(*colour));
+    }
+    return child->background.get();
+}
+
+void ChildControls::clearBackgrounds() {
+    for (Child& child : children_) {
+        child.background.reset();
+    }
+}
+
+} // namespace ui::win32

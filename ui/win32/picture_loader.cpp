@@ -1,0 +1,78 @@
+#include "ui/win32/picture_loader.h"
+
+#include <cstring>
+#include <utility>
+
+namespace ui::win32 {
+
+namespace {
+
+// The whole file in movable global memory, as CreateStreamOnHGlobal wants
+// it; empty when the file cannot be read.
+GlobalMemory ReadIntoGlobalMemory(const std::string& path, DWORD& size) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return {};
+    }
+    DWORD high = 0;
+    size = GetFileSize(file.get(), &high);
+    if (size == INVALID_FILE_SIZE || high != 0 || size == 0) {
+        return {};
+    }
+    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!memory) {
+        return {};
+    }
+    void* bytes = GlobalLock(memory.get());
+    if (bytes == nullptr) {
+        return {};
+    }
+    DWORD read = 0;
+    const BOOL ok = ReadFile(file.get(), bytes, size, &read, nullptr);
+    GlobalUnlock(memory.get());
+    if (!ok || read != size) {
+        return {};
+    }
+    return memory;
+}
+
+} // namespace
+
+Win32Picture::Win32Picture(std::string path, ComPtr<IPicture> picture, SIZE himetric)
+    : path_(std::move(path)), picture_(std::move(picture)), himetric_(himetric) {}
+
+bool Win32Picture::render(HDC dc, int width, int height) const {
+    // HIMETRIC runs upwards: the source starts at the bottom edge and has a
+    // negative height, so the picture comes out the right way up.
+    return SUCCEEDED(picture_->Render(dc, 0, 0, width, height, 0, himetric_.cy, himetric_.cx,
+                                      -himetric_.cy, nullptr));
+}
+
+std::shared_ptr<const Win32Picture> LoadPictureFile(const std::string& path) {
+    DWORD size = 0;
+    GlobalMemory memory = ReadIntoGlobalMemory(path, size);
+    if (!memory) {
+        return nullptr;
+    }
+    ComPtr<IStream> stream;
+    // The stream does not own the memory: `memory` frees it after the load.
+    if (FAILED(CreateStreamOnHGlobal(memory.get(), FALSE, stream.putTyped()))) {
+        return nullptr;
+    }
+    ComPtr<IPicture> picture;
+    if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                              picture.put())) ||
+        !picture) {
+        return nullptr;
+    }
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    if (FAILED(picture->get_Width(&width)) || FAILED(picture->get_Height(&height)) || width <= 0 ||
+        height <= 0) {
+        return nullptr;
+    }
+    return std::make_shared<const Win32Picture>(path, std::move(picture), SIZE{width, height});
+}
+
+} // namespace ui::win32

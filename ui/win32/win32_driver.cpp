@@ -1,0 +1,124 @@
+#include "ui/win32/win32_driver.h"
+
+#include "ui/win32/picture_loader.h"
+#include "ui/win32/win32_window.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <utility>
+
+namespace ui {
+
+namespace {
+
+void InitCommonControlClasses() {
+    INITCOMMONCONTROLSEX init{};
+    init.dwSize = sizeof(init);
+    // The standard classes are known from version 6 of the common controls
+    // on; older versions refuse the whole call when asked for them.
+    init.dwICC = ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+    if (InitCommonControlsEx(&init)) {
+        return;
+    }
+    init.dwICC = ICC_PROGRESS_CLASS | ICC_BAR_CLASSES;
+    if (InitCommonControlsEx(&init)) {
+        return;
+    }
+    InitCommonControls();
+}
+
+} // namespace
+
+Win32Driver::Win32Driver()
+    : oleInitialized_(SUCCEEDED(OleInitialize(nullptr))), dpi_(win32::Dpi::OfScreen()),
+      fonts_(dpi_) {
+    InitCommonControlClasses();
+}
+
+Win32Driver::~Win32Driver() {
+    hiddenOwner_.reset();
+    if (oleInitialized_) {
+        OleUninitialize();
+    }
+}
+
+std::unique_ptr<NativeWindow> Win32Driver::createWindow(Form& form) {
+    auto window = std::make_unique<win32::Win32Window>(*this, form);
+    if (!window->created()) {
+        return nullptr;
+    }
+    return window;
+}
+
+std::shared_ptr<const Picture> Win32Driver::loadPicture(const std::string& path) {
+    return win32::LoadPictureFile(path);
+}
+
+int Win32Driver::messageBox(const std::string& text, const std::string& title,
+                            std::uint32_t style) {
+    return MessageBoxA(GetActiveWindow(), text.c_str(), title.c_str(), style);
+}
+
+void Win32Driver::pause(std::uint32_t rounds) {
+    // Each round writes to a volatile, so the loop cannot be optimised away.
+    volatile std::uint32_t sink = 0;
+    for (std::uint32_t round = 0; round < rounds; ++round) {
+        sink = round;
+    }
+    static_cast<void>(sink);
+}
+
+void Win32Driver::endProgram() {
+    ended_ = true;
+    ExitProcess(0);
+}
+
+int Win32Driver::run() {
+    MSG message{};
+    int exitCode = 0;
+    for (;;) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            exitCode = static_cast<int>(message.wParam);
+            break;
+        }
+        if (got == -1) {
+            exitCode = 1;
+            break;
+        }
+        // Tab, the arrow keys, Space and Enter move between and press the
+        // controls of the active form, as in a dialog.
+        HWND active = GetActiveWindow();
+        if (active != nullptr && win32::Win32Window::IsFormWindow(active) &&
+            IsDialogMessageA(active, &message)) {
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    if (std::exception_ptr failure = takeFailure()) {
+        std::rethrow_exception(failure);
+    }
+    return exitCode;
+}
+
+HWND Win32Driver::hiddenOwner() {
+    if (!hiddenOwner_) {
+        hiddenOwner_ = win32::Win32Window::CreateHiddenOwner();
+    }
+    return hiddenOwner_.get();
+}
+
+void Win32Driver::failed(std::exception_ptr failure) noexcept {
+    if (!failure_) {
+        failure_ = std::move(failure);
+        PostQuitMessage(1);
+    }
+}
+
+std::exception_ptr Win32Driver::takeFailure() noexcept {
+    return std::exchange(failure_, nullptr);
+}
+
+} // namespace ui
