@@ -1,0 +1,26 @@
+# tarrow_add_program(<target> NAME <exe name> DESCRIPTION <text>
+#                    SOURCES <files...> LIBRARIES <targets...> [RESOURCES <rc lines...>])
+#   A Windows GUI executable in bin/ with an embedded manifest (administrator
+#   rights, version 6 common controls, DPI awareness, supported Windows
+#   versions) and a version resource, both from the project's version and
+#   the given description. It starts on Windows XP too (xp_compat.cpp).
+#   The program's code gets the same values as
+#   kProgramIdentity from "program_identity.h", for the manifest it writes.
+function(tarrow_add_program target)
+    cmake_parse_arguments(ARG "" "NAME;DESCRIPTION" "SOURCES;LIBRARIES;RESOURCES" ${ARGN})
+    set(TARROW_PROGRAM_NAME "${ARG_NAME}")
+    set(TARROW_FILE_DESCRIPTION "${ARG_DESCRIPTION}")
+    set(TARROW_PROGRAM_MANIFEST "${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.exe.manifest")
+    list(JOIN ARG_RESOURCES "\n" TARROW_EXTRA_RESOURCES)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/program/program.manifest.in
+                   ${TARROW_PROGRAM_MANIFEST} @ONLY)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/program/program.rc.in
+                   ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.rc @ONLY)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/program/identity.h.in
+                   ${CMAKE_CURRENT_BINARY_DIR}/${target}_identity/program_identity.h @ONLY)
+    add_executable(${target} WIN32 ${ARG_SOURCES} ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.rc
+                   ${PROJECT_SOURCE_DIR}/platform/win32/xp_compat.cpp)
+    target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_identity)
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME ${ARG_NAME})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES})
+endfunction()

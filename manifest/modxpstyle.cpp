@@ -1,0 +1,148 @@
+#include "manifest/modxpstyle.h"
+
+#include "platform/files.h"
+#include "platform/handles.h"
+
+#include <array>
+#include <string_view>
+
+namespace tarrow::modxpstyle {
+
+using namespace platform;
+
+namespace {
+
+// The manifest, line by line; each line ends in CR LF when written.
+constexpr std::array<std::string_view, 22> kTemplate{
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?> ",
+    "<assembly ",
+    "   xmlns=\"urn:schemas-microsoft-com:asm.v1\" ",
+    "   manifestVersion=\"1.0\">",
+    "<assemblyIdentity ",
+    "    processorArchitecture=\"x86\" ",
+    "    version=\"EXEVERSION\"",
+    "    type=\"win32\"",
+    "    name=\"EXENAME\"/>",
+    "    <description>EXEDESCRIBTION</description>",
+    "    <dependency>",
+    "    <dependentAssembly>",
+    "    <assemblyIdentity",
+    "         type=\"win32\"",
+    "         name=\"Microsoft.Windows.Common-Controls\"",
+    "         version=\"6.0.0.0\"",
+    "         publicKeyToken=\"6595b64144ccf1df\"",
+    "         language=\"*\"",
+    "         processorArchitecture=\"x86\"/>",
+    "    </dependentAssembly>",
+    "    </dependency>",
+    "</assembly>",
+};
+
+// Sees plain, read-only, hidden, system and archive files alike.
+constexpr std::uint32_t kAnyFile =
+    kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem | kFileAttributeArchive;
+
+void ReplaceAll(std::string& text, std::string_view placeholder, const std::string& value) {
+    for (std::size_t at = text.find(placeholder); at != std::string::npos;
+         at = text.find(placeholder, at + value.size())) {
+        text.replace(at, placeholder.size(), value);
+    }
+}
+
+std::string ExeName(Platform& platform) {
+    return WithoutExtension(FileNameOf(platform.GetModuleFileNameA()));
+}
+
+// Writes the text at the start of the file, creating it when missing; an
+// existing longer file keeps its tail, as a byte file written in place does.
+bool WriteInPlace(Platform& platform, const std::string& path, const std::string& text) {
+    UniqueHandle file(
+        platform, platform.CreateFileA(path, kGenericWrite, 0, kOpenAlways, kFileAttributeNormal));
+    if (!file) {
+        return false;
+    }
+    std::uint32_t written = 0;
+    return platform.WriteFile(file.get(), text.data(), static_cast<std::uint32_t>(text.size()),
+                              &written);
+}
+
+// Starts the program again with this process's arguments. The path is
+// quoted, so a folder with spaces cannot make Windows start another program.
+bool StartAgain(Platform& platform) {
+    const std::string module = platform.GetModuleFileNameA();
+    const std::string commandLine = "\"" + FolderOf(module) + "\\" + ExeName(platform) + ".exe\" " +
+                                    ArgumentsOf(platform.GetCommandLineA());
+    StartupInfo startup;
+    startup.flags = kStartfUseShowWindow;
+    startup.showWindow = kSwShowNormal;
+    ProcessInformation started;
+    if (!platform.CreateProcessA(commandLine, nullptr, nullptr, false, kNormalPriorityClass,
+                                 startup, &started)) {
+        return false;
+    }
+    UniqueHandle process(platform, started.process);
+    UniqueHandle thread(platform, started.thread);
+    return true;
+}
+
+} // namespace
+
+std::string ManifestText(const std::string& exeName, const ProgramIdentity& identity) {
+    std::string text;
+    for (std::string_view line : kTemplate) {
+        text += line;
+        text += "\r\n";
+    }
+    ReplaceAll(text, "EXENAME", exeName + ".exe");
+    ReplaceAll(text, "EXEVERSION",
+               std::to_string(identity.major) + "." + std::to_string(identity.minor) + "." +
+                   std::to_string(identity.revision) + ".0");
+    ReplaceAll(text, "EXEDESCRIBTION", identity.fileDescription);
+    return text;
+}
+
+std::string ManifestPath(Platform& platform) {
+    return FolderOf(platform.GetModuleFileNameA()) + "\\" + ExeName(platform) + ".exe.manifest";
+}
+
+bool WriteStyleManifest(Platform& platform, const ProgramIdentity& identity, bool restart,
+                        bool& overwrite) {
+    platform.InitCommonControls();
+    if (restart) {
+        overwrite = false;
+    }
+    const std::string path = ManifestPath(platform);
+    const bool found = EntryExists(platform, path, kAnyFile);
+    if (found && !overwrite) {
+        return true;
+    }
+    const std::string text = ManifestText(ExeName(platform), identity);
+    if (found) {
+        platform.SetFileAttributesA(path, kFileAttributeNormal);
+        platform.DeleteFileA(path);
+    }
+    WriteInPlace(platform, path, text);
+    platform.SetFileAttributesA(path, kFileAttributeHidden | kFileAttributeSystem);
+
+    if (restart && EntryExists(platform, path, kAnyFile) && StartAgain(platform)) {
+        platform.ExitProcess(0);
+    }
+    return found;
+}
+
+std::string ArgumentsOf(const std::string& commandLine) {
+    std::size_t at = 0;
+    if (!commandLine.empty() && commandLine[0] == '"') {
+        const std::size_t closing = commandLine.find('"', 1);
+        at = closing == std::string::npos ? commandLine.size() : closing + 1;
+    } else {
+        at = commandLine.find_first_of(" \t");
+        if (at == std::string::npos) {
+            at = commandLine.size();
+        }
+    }
+    at = commandLine.find_first_not_of(" \t", at);
+    return at == std::string::npos ? std::string() : commandLine.substr(at);
+}
+
+} // namespace tarrow::modxpstyle

@@ -1,0 +1,42 @@
+// modxpstyle: gives a program the themed look of the common controls
+// (version 6) by writing a side-by-side manifest next to its executable, and
+// restarts the program so that the manifest takes effect.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <string>
+
+namespace tarrow::modxpstyle {
+
+// What the manifest says about the program; the same values feed the
+// executable's version resource.
+struct ProgramIdentity {
+    int major = 0;
+    int minor = 0;
+    int revision = 0;
+    std::string fileDescription;
+};
+
+// The manifest text with its placeholders filled in: `exeName` is the
+// executable's name without extension.
+std::string ManifestText(const std::string& exeName, const ProgramIdentity& identity);
+
+// "<folder>\<name>.exe.manifest" for the running executable.
+std::string ManifestPath(platform::Platform& platform);
+
+// Initialises the common controls, then writes the manifest when none lies
+// beside the program or `overwrite` is true. With `restart` (which also sets
+// `overwrite` to false) a newly written manifest is followed by starting the
+// program again with the same arguments and ending this process; that
+// happens only when the manifest is really there afterwards and the new
+// instance started, so a folder without write access cannot make the program
+// start itself over and over. True when a manifest existed before the call.
+bool WriteStyleManifest(platform::Platform& platform, const ProgramIdentity& identity, bool restart,
+                        bool& overwrite);
+
+// The arguments part of a command line: what follows the program's name
+// (quoted or not) and the blanks after it.
+std::string ArgumentsOf(const std::string& commandLine);
+
+} // namespace tarrow::modxpstyle
