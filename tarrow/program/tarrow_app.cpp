@@ -1,0 +1,23 @@
+#include "tarrow/program/tarrow_app.h"
+
+#include <utility>
+
+namespace tarrow {
+
+TarrowApp::TarrowApp(platform::Platform& platform, ui::Driver& driver,
+                     modxpstyle::ProgramIdentity identity)
+    : platform_(platform), driver_(driver), identity_(std::move(identity)), check_(*this),
+      form1_(*this), form2_(*this), filee_(*this, PictureWindowId::Filee),
+      star_(*this, PictureWindowId::Star), fast_(*this, PictureWindowId::Fast),
+      normal_(*this, PictureWindowId::Normal), slow_(*this, PictureWindowId::Slow),
+      form6_(*this, PictureWindowId::Form6), form7_(*this, PictureWindowId::Form7),
+      form3_(*this, PictureWindowId::Form3) {}
+
+void TarrowApp::Start() {
+    check_.load();
+    if (!driver_.programEnded()) {
+        check_.show();
+    }
+}
+
+} // namespace tarrow

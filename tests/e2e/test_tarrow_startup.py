@@ -1,0 +1,136 @@
+"""Tarrow.exe under Wine on a virtual display, driven like a person: start-up
+with its manifest restart and file check, the intro and main windows, the
+help and information windows, and the missing-files window."""
+
+import argparse
+import shutil
+import subprocess
+import sys
+import unittest
+from pathlib import Path
+
+from wine_desktop import WineDesktop
+
+PROGRAM = r"C:\Program Files\Tarrow\Tarrow.exe"
+MANIFEST = r"C:\Program Files\Tarrow\Tarrow.exe.manifest"
+
+# Client sizes in pixels at 96 DPI, and hot-area centres in client pixels.
+INTRO = (640, 480)
+MAIN = (656, 504)
+HELP = (500, 400)
+INFO = (300, 239)
+FILEE = (299, 299)
+INTRO_START = (320, 432)
+MAIN_HELP = (144, 452)
+MAIN_INFO = (76, 452)
+MAIN_EXIT = (24, 456)
+HELP_CLOSE = (16, 388)
+INFO_CLOSE = (280, 12)
+
+ARGS = None
+
+
+class TarrowStartup(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.desktop = WineDesktop(Path(ARGS.prefix), Path(ARGS.scripts))
+        cls.program_dir = cls.desktop.drive_c() / "Program Files" / "Tarrow"
+        cls.images_dir = cls.desktop.system32() / "images"
+
+    def setUp(self):
+        self.desktop.end_all("Tarrow.exe")
+        shutil.rmtree(self.program_dir, ignore_errors=True)
+        shutil.rmtree(self.images_dir, ignore_errors=True)
+        subprocess.run(
+            [str(Path(ARGS.scripts) / "wine-install"), ARGS.prefix, ARGS.bin, ARGS.images],
+            check=True,
+            stdout=subprocess.DEVNULL,
+        )
+
+    def tearDown(self):
+        self.desktop.end_all("Tarrow.exe")
+
+    def manifest_file(self) -> Path:
+        return self.program_dir / "Tarrow.exe.manifest"
+
+    def start_with_manifest(self):
+        self.manifest_file().write_text("<assembly/>")
+        return self.desktop.start(PROGRAM)
+
+    def open_main_window(self):
+        self.start_with_manifest()
+        intro = self.desktop.wait_for_window(*INTRO, name="Tarrow")
+        self.assertIsNotNone(intro, "the intro window appears after the file check")
+        self.desktop.click(intro, *INTRO_START, INTRO[0])
+        main = self.desktop.wait_for_window(*MAIN, name="Tarrow")
+        self.assertIsNotNone(main, "the intro's hot area opens the main window")
+        return main
+
+    def test_first_start_writes_the_manifest_and_restarts(self):
+        self.assertFalse(self.manifest_file().exists())
+        self.assertFalse(self.desktop.program_running("Tarrow.exe"))
+        first = self.desktop.start(PROGRAM)
+        intro = self.desktop.wait_for_window(*INTRO, name="Tarrow", timeout=40)
+        self.assertIsNotNone(intro, "the restarted instance shows the intro window")
+        self.assertTrue(self.manifest_file().exists())
+        attributes = self.desktop.attributes(MANIFEST)
+        self.assertIn("H", attributes)
+        self.assertIn("S", attributes)
+        self.assertIn("Microsoft.Windows.Common-Controls", self.manifest_file().read_text())
+        # The first instance ended itself; the window belongs to the new one.
+        self.assertEqual(first.wait(timeout=10), 0)
+        self.assertTrue(self.desktop.program_running("Tarrow.exe"))
+        # Start-up reads and writes no registry value.
+        self.assertIsNone(self.desktop.reg_query(r"HKCU\Consol", "Change"))
+
+    def test_intro_leads_to_the_main_window_whose_hot_areas_open_help_and_information(self):
+        main = self.open_main_window()
+        self.assertTrue(
+            self.desktop.wait_until_gone(*INTRO, name="Tarrow"), "the intro window hides"
+        )
+        if ARGS.screenshot:
+            self.desktop.screenshot(main, Path(ARGS.screenshot))
+
+        self.desktop.click(main, *MAIN_HELP, MAIN[0])
+        help_window = self.desktop.wait_for_window(*HELP)
+        self.assertIsNotNone(help_window, "the help hot area opens the help window")
+        self.desktop.click(help_window, HELP[0] // 2, HELP[1] // 2, HELP[0])
+        self.assertIsNotNone(self.desktop.find_window(*HELP), "help stays open")
+        self.desktop.click(help_window, *HELP_CLOSE, HELP[0])
+        self.assertTrue(self.desktop.wait_until_gone(*HELP), "its corner closes it")
+
+        self.desktop.click(main, *MAIN_INFO, MAIN[0])
+        info = self.desktop.wait_for_window(*INFO)
+        self.assertIsNotNone(info, "the information hot area opens its window")
+        self.desktop.click(info, *INFO_CLOSE, INFO[0])
+        self.assertTrue(self.desktop.wait_until_gone(*INFO), "its corner closes it")
+
+        self.desktop.click(main, *MAIN_EXIT, MAIN[0])
+        self.assertTrue(self.desktop.wait_until_gone(*MAIN, name="Tarrow"))
+        self.assertTrue(self.desktop.wait_until_ended("Tarrow.exe"), "exit ends the program")
+
+    def test_a_missing_picture_shows_the_missing_files_window_whose_click_ends_it(self):
+        (self.images_dir / "Slow.jpg").unlink()
+        self.start_with_manifest()
+        filee = self.desktop.wait_for_window(*FILEE)
+        self.assertIsNotNone(filee, "the missing-files window appears")
+        self.assertIsNone(self.desktop.find_window(*INTRO, name="Tarrow"))
+        self.desktop.click(filee, FILEE[0] // 2, FILEE[1] // 2, FILEE[0])
+        self.assertTrue(self.desktop.wait_until_gone(*FILEE))
+        self.assertTrue(self.desktop.wait_until_ended("Tarrow.exe"), "its click ends the program")
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--images", required=True)
+    parser.add_argument("--scripts", required=True)
+    parser.add_argument("--screenshot")
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], "-v", *rest])
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,208 @@
+"""A Wine prefix on an X display, seen and driven from outside like a person:
+programs are started with wine, windows are found and clicked with xdotool,
+files are looked at on the Linux side and the registry with Wine's reg."""
+
+import os
+import re
+import shutil
+import subprocess
+import time
+from dataclasses import dataclass
+from pathlib import Path
+
+
+@dataclass
+class Window:
+    xid: str
+    x: int
+    y: int
+    width: int
+    height: int
+    name: str
+
+
+class WineDesktop:
+    def __init__(self, prefix: Path, scripts: Path):
+        self.prefix = prefix
+        self.scripts = scripts
+        self.env = dict(os.environ)
+        self.env.update(
+            WINEPREFIX=str(prefix),
+            WINEARCH="win32",
+            WINEDEBUG="-all",
+            WINEDLLOVERRIDES="mscoree,mshtml=",
+        )
+        display_file = Path(str(prefix) + ".display")
+        if not self.env.get("DISPLAY") and display_file.exists():
+            self.env["DISPLAY"] = display_file.read_text().strip()
+        if not self.env.get("DISPLAY"):
+            raise RuntimeError("no display: start the prefix with wine-run --start")
+        self.processes = []
+
+    # --- paths
+    def drive_c(self) -> Path:
+        return self.prefix / "drive_c"
+
+    def system32(self) -> Path:
+        return self.drive_c() / "windows" / "system32"
+
+    # --- programs
+    def start(self, windows_path: str, *args: str) -> subprocess.Popen:
+        process = subprocess.Popen(
+            ["wine", windows_path, *args],
+            env=self.env,
+            stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL,
+        )
+        self.processes.append(process)
+        return process
+
+    def run(self, *command: str, timeout: float = 60) -> str:
+        result = subprocess.run(
+            ["wine", *command],
+            env=self.env,
+            stdin=subprocess.DEVNULL,
+            capture_output=True,
+            text=True,
+            errors="replace",
+            timeout=timeout,
+        )
+        return result.stdout
+
+    def program_pids(self, exe_name: str):
+        """The Linux processes that run a Windows program of that image name
+        in this prefix (Wine shows the Windows command line as theirs)."""
+        pids = []
+        wanted_prefix = b"WINEPREFIX=" + str(self.prefix).encode()
+        for entry in Path("/proc").iterdir():
+            if not entry.name.isdigit():
+                continue
+            try:
+                command = (entry / "cmdline").read_bytes()
+                environment = (entry / "environ").read_bytes().split(b"\0")
+            except OSError:
+                continue
+            if exe_name.lower().encode() in command.lower() and wanted_prefix in environment:
+                pids.append(int(entry.name))
+        return pids
+
+    def program_running(self, exe_name: str) -> bool:
+        return bool(self.program_pids(exe_name))
+
+    def wait_until_ended(self, exe_name: str, timeout: float = 15.0) -> bool:
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if not self.program_running(exe_name):
+                return True
+            time.sleep(0.2)
+        return False
+
+    def end_all(self, exe_name: str):
+        for pid in self.program_pids(exe_name):
+            try:
+                os.kill(pid, 9)
+            except OSError:
+                pass
+        self.wait_until_ended(exe_name)
+        for process in self.processes:
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+        self.processes.clear()
+
+    # --- files
+    def attributes(self, windows_path: str) -> str:
+        """The attribute letters that Wine's attrib shows for a file."""
+        output = self.run("cmd", "/c", "attrib", windows_path)
+        line = output.strip().splitlines()[-1] if output.strip() else ""
+        return line[: line.find(":") - 1].replace(" ", "") if ":" in line else ""
+
+    # --- registry
+    def reg_query(self, key: str, value: str):
+        output = self.run("reg", "query", key, "/v", value)
+        match = re.search(re.escape(value) + r"\s+REG_\w+\s+(.*)", output)
+        return match.group(1).strip() if match else None
+
+    # --- windows
+    def xdotool(self, *args: str) -> str:
+        result = subprocess.run(
+            ["xdotool", *args], env=self.env, capture_output=True, text=True
+        )
+        return result.stdout
+
+    def visible_windows(self):
+        windows = []
+        for xid in self.xdotool("search", "--onlyvisible", "--name", ".*").split():
+            geometry = self.xdotool("getwindowgeometry", "--shell", xid)
+            values = dict(
+                line.split("=", 1) for line in geometry.splitlines() if "=" in line
+            )
+            if not values:
+                continue
+            name = self.xdotool("getwindowname", xid).strip()
+            windows.append(
+                Window(
+                    xid,
+                    int(values["X"]),
+                    int(values["Y"]),
+                    int(values["WIDTH"]),
+                    int(values["HEIGHT"]),
+                    name,
+                )
+            )
+        return windows
+
+    def find_window(self, width: int, height: int, name=None, slack: int = 8):
+        """A visible window of about that outer size (a dialog frame adds a
+        few pixels to the client size) and, when given, that caption."""
+        for window in self.visible_windows():
+            if (
+                width <= window.width <= width + slack
+                and height <= window.height <= height + slack
+                and (name is None or window.name == name)
+            ):
+                return window
+        return None
+
+    def wait_for_window(self, width, height, name=None, timeout=30.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            window = self.find_window(width, height, name)
+            if window is not None:
+                time.sleep(0.3)  # let it paint
+                return self.find_window(width, height, name) or window
+            time.sleep(0.2)
+        return None
+
+    def wait_until_gone(self, width, height, name=None, timeout=15.0) -> bool:
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.find_window(width, height, name) is None:
+                return True
+            time.sleep(0.2)
+        return False
+
+    def click(self, window: Window, client_x: int, client_y: int, client_width: int):
+        """A left click at a point of the window's client area. Borders are
+        assumed even on all sides (no title bar)."""
+        border = (window.width - client_width) // 2
+        x = window.x + border + client_x
+        y = window.y + border + client_y
+        self.xdotool("mousemove", "--sync", str(x), str(y))
+        time.sleep(0.15)
+        self.xdotool("click", "1")
+        time.sleep(0.3)
+
+    def screenshot(self, window: Window, path: Path):
+        if shutil.which("import") is None:
+            return False
+        subprocess.run(
+            ["import", "-window", "root", "-crop",
+             f"{window.width}x{window.height}+{window.x}+{window.y}", "+repage",
+             str(path)],
+            env=self.env,
+            check=False,
+        )
+        return path.exists()
