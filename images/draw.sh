@@ -462,3 +462,31 @@ text 62 9 320 24 18 "$BOLD" "$ONDARK" West 'Tarrow uninstaller'
 text 62 34 320 18 13 "$FONT" "$ONDARK2" West 'Restoring your original settings'
 frame "$SLATE"
 save
+
+# ---------------------------------------------------------------------------
+# The program icon: the power symbol on a slate tile, drawn at each size
+# Windows asks for so that the small ones stay crisp, then packed into one
+# .ico file that the executable carries as a resource.
+# ---------------------------------------------------------------------------
+
+icon_sizes=(16 24 32 48 256)
+icon_parts=()
+icon_dir=$(mktemp -d)
+trap 'rm -rf "$icon_dir"' EXIT
+for s in "${icon_sizes[@]}"; do
+    CUR="$icon_dir/$s.png"
+    CW=$s
+    CH=$s
+    ARGS=(-respect-parentheses -size "${s}x${s}" xc:none -gravity NorthWest)
+    rect 0 0 "$s" "$s" "$SLATE" none $((s / 5))
+    # The ring is thicker on the small sizes, where a thin one would vanish.
+    sw=$(((s + 5) / 9))
+    ((sw >= 2)) || sw=2
+    d=$((s * 5 / 8))
+    ((s > 24)) || d=$((s * 13 / 16))
+    power_icon $((s / 2)) $((s / 2 + s / 32)) "$d" "$ONDARK" "$sw"
+    convert "${ARGS[@]}" -strip -define png:exclude-chunks=date,time "PNG32:$CUR"
+    icon_parts+=("$CUR")
+done
+convert "${icon_parts[@]}" -strip tarrow.ico
+echo "tarrow.ico  ${icon_sizes[*]}"

@@ -3,12 +3,14 @@ with its manifest restart and file check, the intro and main windows, the
 help and information windows, and the missing-files window."""
 
 import argparse
+import re
 import shutil
 import subprocess
 import sys
 import unittest
 from pathlib import Path
 
+from pe_file import PeFile
 from wine_desktop import WineDesktop
 
 PROGRAM = r"C:\Program Files\Tarrow\Tarrow.exe"
@@ -76,7 +78,15 @@ class TarrowStartup(unittest.TestCase):
         attributes = self.desktop.attributes(MANIFEST)
         self.assertIn("H", attributes)
         self.assertIn("S", attributes)
-        self.assertIn("Microsoft.Windows.Common-Controls", self.manifest_file().read_text())
+        written = self.manifest_file().read_bytes().decode("ascii")
+        self.assertIn("Microsoft.Windows.Common-Controls", written)
+        # It names the program as the executable's own version record does.
+        record = PeFile(self.program_dir / "Tarrow.exe").version_strings()
+        self.assertIn('    name="Tarrow.exe"/>', written)
+        self.assertEqual(
+            re.search(r'\n    version="([^"]*)"', written).group(1), record["FileVersion"]
+        )
+        self.assertIn(f"<description>{record['FileDescription']}</description>", written)
         # The first instance ended itself; the window belongs to the new one.
         self.assertEqual(first.wait(timeout=10), 0)
         self.assertTrue(self.desktop.program_running("Tarrow.exe"))

@@ -80,11 +80,15 @@ ATOM FormClass(WNDPROC procedure) {
         windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         windowClass.hbrBackground =
             reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-        // The program's icon for the taskbar, where it has one.
+        // The program's icon (resource 1) for the taskbar and Alt+Tab, where
+        // it has one; shared icons belong to the system and are never freed.
         windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
         if (windowClass.hIcon == nullptr) {
             windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
         }
+        windowClass.hIconSm = static_cast<HICON>(
+            LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                       GetSystemMetrics(SM_CYSMICON), LR_SHARED));
         windowClass.lpszClassName = kFormClassName;
         return RegisterClassExA(&windowClass);
     }();

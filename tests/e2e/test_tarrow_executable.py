@@ -1,0 +1,95 @@
+"""Tarrow.exe as a file: what it links against and the resources Windows
+reads before the program runs (manifest, version record, icon)."""
+
+import argparse
+import sys
+import unittest
+import xml.etree.ElementTree as ET
+from pathlib import Path
+
+from pe_file import RT_MANIFEST, PeFile
+
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
+WINDOWS_SETTINGS = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+
+# Libraries every Windows from XP on has in its system directory; anything
+# else would have to be shipped beside the program.
+SYSTEM_DLLS = {
+    "advapi32.dll",
+    "comctl32.dll",
+    "gdi32.dll",
+    "kernel32.dll",
+    "msvcrt.dll",
+    "ole32.dll",
+    "oleaut32.dll",
+    "user32.dll",
+}
+
+WINDOWS_10 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
+WINDOWS_7 = "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"
+
+ARGS = None
+
+
+class TarrowExecutable(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.exe = PeFile(Path(ARGS.bin) / "Tarrow.exe")
+        cls.strings = cls.exe.version_strings()
+        cls.manifest = ET.fromstring(cls.exe.resource(RT_MANIFEST, 1))
+
+    def test_it_needs_only_libraries_that_come_with_windows(self):
+        imported = {name.lower() for name in self.exe.imported_dlls()}
+        self.assertTrue(imported, "the import table is read")
+        self.assertLessEqual(imported, SYSTEM_DLLS)
+
+    def test_its_manifest_asks_for_administrator_rights_common_controls_6_and_dpi_awareness(self):
+        level = self.manifest.find(f".//{ASM_V3}requestedExecutionLevel")
+        self.assertIsNotNone(level)
+        self.assertEqual(level.get("level"), "requireAdministrator")
+
+        controls = [
+            identity
+            for identity in self.manifest.iter(f"{ASM_V1}assemblyIdentity")
+            if identity.get("name") == "Microsoft.Windows.Common-Controls"
+        ]
+        self.assertEqual(len(controls), 1)
+        self.assertEqual(controls[0].get("version"), "6.0.0.0")
+        self.assertEqual(controls[0].get("processorArchitecture"), "x86")
+
+        dpi = self.manifest.find(f".//{WINDOWS_SETTINGS}dpiAware")
+        self.assertIsNotNone(dpi)
+        self.assertEqual(dpi.text, "true")
+
+        supported = {os.get("Id") for os in self.manifest.iter(f"{COMPATIBILITY}supportedOS")}
+        self.assertIn(WINDOWS_7, supported)
+        self.assertIn(WINDOWS_10, supported)
+
+    def test_its_version_record_and_manifest_name_the_same_program_and_version(self):
+        self.assertEqual(self.strings.get("ProductName"), "Tarrow")
+        self.assertEqual(self.strings.get("OriginalFilename"), "Tarrow.exe")
+        self.assertTrue(self.strings.get("FileDescription"))
+        own = self.manifest.find(f"{ASM_V1}assemblyIdentity")
+        self.assertEqual(own.get("version"), self.strings.get("FileVersion"))
+        self.assertEqual(
+            self.manifest.findtext(f"{ASM_V1}description"), self.strings.get("FileDescription")
+        )
+
+    def test_it_carries_its_icon_for_the_taskbar_and_explorer(self):
+        sizes = self.exe.icon_sizes(1)
+        for size in [(16, 16), (32, 32), (48, 48)]:
+            self.assertIn(size, sizes)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], "-v", *rest])
+
+
+if __name__ == "__main__":
+    main()
