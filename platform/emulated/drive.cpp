@@ -99,6 +99,9 @@ long Drive::getAttributes(std::string_view path, std::uint32_t* attributes) cons
     if (!location.exists) {
         return missing(location);
     }
+    if (lockedEntries_.count(location.key) != 0) {
+        return kErrorSharingViolation;
+    }
     *attributes = reported(location.key, location.isDirectory);
     return kErrorSuccess;
 }
@@ -177,6 +180,9 @@ void Drive::failDelete(std::string_view path) {
 }
 void Drive::failCreate(std::string_view path) {
     addFailure(failingCreates_, path);
+}
+void Drive::lockAgainstExamination(std::string_view path) {
+    addFailure(lockedEntries_, path);
 }
 
 } // namespace platform::emulated

@@ -55,6 +55,7 @@ public:
     void failCopyTo(std::string_view path);
     void failDelete(std::string_view path);
     void failCreate(std::string_view path);
+    void lockAgainstExamination(std::string_view path);
 
 private:
     struct Location {
@@ -81,6 +82,7 @@ private:
     std::set<std::string> failingCopies_;
     std::set<std::string> failingDeletes_;
     std::set<std::string> failingCreates_;
+    std::set<std::string> lockedEntries_;
 };
 
 } // namespace platform::emulated

@@ -125,6 +125,9 @@ void EmulatedPlatform::failDelete(const std::string& windowsPath) {
 void EmulatedPlatform::failCreate(const std::string& windowsPath) {
     state_->drive.failCreate(windowsPath);
 }
+void EmulatedPlatform::lockAgainstExamination(const std::string& windowsPath) {
+    state_->drive.lockAgainstExamination(windowsPath);
+}
 void EmulatedPlatform::failPipe(std::uint32_t error) {
     state_->pipeFailure = error;
 }

@@ -148,6 +148,9 @@ public:
     void failCopyTo(const std::string& windowsPath);
     void failDelete(const std::string& windowsPath);
     void failCreate(const std::string& windowsPath);
+    // The entry stays listed, but GetFileAttributesA of it fails with
+    // kErrorSharingViolation, as it does for the system's paging file.
+    void lockAgainstExamination(const std::string& windowsPath);
     // CreatePipe fails with the given error (0: it works again).
     void failPipe(std::uint32_t error);
 

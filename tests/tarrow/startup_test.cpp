@@ -174,6 +174,31 @@ TEST_F(FileCheck, FindFilesAppendsTheMissingBackslashToTheCallersPath) {
     EXPECT_EQ(app->Check().FoundFiles()[0], "exist.jpg");
 }
 
+TEST_F(FileCheck, AnUnexaminableSysEntryIsPassedOverAndAnyOtherIsReported) {
+    struct Case {
+        const char* name;
+        bool reported;
+    };
+    for (const Case c : {Case{"pagefile.sys", false}, Case{"PAGEFILE.SYS", true}}) {
+        SCOPED_TRACE(c.name);
+        testing::TarrowWorld fresh;
+        fresh.InstallImages();
+        fresh.AddFile(c.name);
+        fresh.emulated.lockAgainstExamination(fresh.Images() + "\\" + c.name);
+        fresh.StartAndCheck();
+        if (c.reported) {
+            ASSERT_EQ(fresh.driver.messages().size(), 1u);
+            EXPECT_EQ(fresh.driver.messages()[0].title, "Unexpected Error");
+            EXPECT_EQ(fresh.driver.messages()[0].text.rfind("Error: ", 0), 0u);
+            EXPECT_EQ(fresh.app->Check().FoundFiles()[0], "") << "the folder's search ended";
+            EXPECT_TRUE(fresh.app->Filee().visible());
+        } else {
+            EXPECT_TRUE(fresh.driver.messages().empty());
+            EXPECT_TRUE(fresh.app->Form1().visible()) << "the listed files are all ticked off";
+        }
+    }
+}
+
 TEST_F(FileCheck, MissingPicturesLeaveTheWindowsBlankButTheCheckRuns) {
     InstallImages();
     ASSERT_TRUE(p.DeleteFileA(Images() + "\\search.jpg"));
