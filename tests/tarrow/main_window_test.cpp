@@ -61,6 +61,24 @@ TEST_F(MainWindow, TheIntroHotAreaHidesTheIntroAndShowsTheMenu) {
     EXPECT_NE(form2().picture(), nullptr);
 }
 
+TEST_F(MainWindow, PicturesGoneAfterTheCheckLeaveWindowsBlankButWorking) {
+    InstallImages();
+    PlaceManifest();
+    app->Start();
+    // The search has seen every file; the pictures disappear before the
+    // intro and main windows load theirs.
+    ASSERT_TRUE(p.DeleteFileA(Images() + "\\main(with).jpg"));
+    ASSERT_TRUE(p.DeleteFileA(Images() + "\\manu 2.jpg"));
+    driver.runTimers(100);
+    ASSERT_TRUE(app->Form1().visible());
+    EXPECT_EQ(app->Form1().picture(), nullptr);
+    driver.click(app->Form1().Label1);
+    ASSERT_TRUE(form2().visible());
+    EXPECT_EQ(form2().picture(), nullptr);
+    driver.click(form2().Label8);
+    EXPECT_TRUE(app->Form7().visible()) << "the hot areas still work";
+}
+
 TEST_F(MainWindow, WithTheSpeedUpInForceTheSettingsPlaceOpensTheNotice) {
     SetMarker(kSavedMarker, "1");
     SetMarker(kChangeMarker, "0");
