@@ -8,6 +8,7 @@ import shutil
 import subprocess
 import sys
 import unittest
+from collections import Counter
 from pathlib import Path
 
 from pe_file import PeFile
@@ -28,6 +29,8 @@ MAIN_INFO = (76, 452)
 MAIN_EXIT = (24, 456)
 HELP_CLOSE = (16, 388)
 INFO_CLOSE = (280, 12)
+
+ICON_SLATE = 0xFF2F3E4E  # opaque ARGB of the icon's tile
 
 ARGS = None
 
@@ -100,6 +103,10 @@ class TarrowStartup(unittest.TestCase):
         )
         if ARGS.screenshot:
             self.desktop.screenshot(main, Path(ARGS.screenshot))
+        # The program's own icon, not the stock one: mostly its slate tile.
+        icon = self.desktop.icons(main).get((32, 32), [])
+        self.assertTrue(icon, "the main window offers a 32x32 icon")
+        self.assertEqual(Counter(icon).most_common(1)[0][0], ICON_SLATE)
 
         self.desktop.click(main, *MAIN_HELP, MAIN[0])
         help_window = self.desktop.wait_for_window(*HELP)

@@ -184,6 +184,21 @@ class WineDesktop:
             time.sleep(0.2)
         return False
 
+    def icons(self, window: Window):
+        """The icons the window offers the desktop (what Wine made of its
+        window class's icons): {(width, height): [ARGB pixel, ...]}."""
+        output = subprocess.run(
+            ["xprop", "-id", window.xid, "-f", "_NET_WM_ICON", "32c", "=$0+", "_NET_WM_ICON"],
+            env=self.env, capture_output=True, text=True,
+        ).stdout
+        numbers = [int(n) for n in re.findall(r"\d+", output.partition("=")[2])]
+        icons = {}
+        while len(numbers) >= 2:
+            width, height = numbers[0], numbers[1]
+            icons[(width, height)] = numbers[2 : 2 + width * height]
+            numbers = numbers[2 + width * height :]
+        return icons
+
     def click(self, window: Window, client_x: int, client_y: int, client_width: int):
         """A left click at a point of the window's client area. Borders are
         assumed even on all sides (no title bar)."""
