@@ -23,6 +23,17 @@ void Form::load() {
     }
     native_ = driver_.createWindow(*this);
     onLoad();
+    if (driver_.programEnded()) {
+        return;
+    }
+    timersRunning_ = true;
+    if (native_ != nullptr) {
+        for (const auto& timer : timers_) {
+            if (timer->enabled()) {
+                native_->timerChanged(*timer);
+            }
+        }
+    }
 }
 
 void Form::show(Form* owner) {
@@ -155,7 +166,7 @@ void Form::controlChanged(Control& control) {
 }
 
 void Form::timerChanged(Timer& timer) {
-    if (native_ != nullptr) {
+    if (timersRunning_ && native_ != nullptr) {
         native_->timerChanged(timer);
     }
 }

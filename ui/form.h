@@ -53,6 +53,9 @@ public:
     void show(Form* owner = nullptr);
     void hide();
     bool loaded() const { return loaded_; }
+    // Enabled timers run from the end of the load handler on, so that a
+    // message box shown while loading cannot run them early.
+    bool timersRunning() const { return timersRunning_; }
     bool visible() const { return visible_; }
     bool enabled() const { return enabled_; }
     void setEnabled(bool enabled);
@@ -109,6 +112,7 @@ private:
     std::vector<std::unique_ptr<Timer>> timers_;
     Form* owner_ = nullptr;
     bool loaded_ = false;
+    bool timersRunning_ = false;
     bool visible_ = false;
     bool enabled_ = true;
     // What the left button went down on: a control, the surface, or nothing.

@@ -146,6 +146,9 @@ TEST_F(FileCheck, EighteenFilesReportTheOverflowOnceBeforeTheWindowShows) {
     EXPECT_EQ(driver.messages()[0].style, ui::mb::kOkOnly);
     EXPECT_FALSE(app->Check().visible());
     EXPECT_EQ(app->Check().FoundFiles()[16], "Star.jpg") << "names found before stay";
+    // The box's message loop ran, but the animation waits for the search.
+    EXPECT_EQ(app->Check().PB1.value(), 0.0f);
+    EXPECT_FALSE(app->Form1().loaded());
 
     app->Check().show();
     driver.runTimers(100);

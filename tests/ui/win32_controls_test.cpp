@@ -269,8 +269,11 @@ TEST(Win32Controls, TimersTickOnlyWhileEnabled) {
         }
     };
     late.onTick = [&] { ++lateTicks; };
-    // Timers run from the window's creation on, shown or not.
+    // Timers run from the end of the load handler on, shown or not. A
+    // message loop inside the handler (a message box's) does not run them.
+    form.whileLoading = [&] { Pump(200); };
     form.load();
+    EXPECT_EQ(earlyTicks, 0);
 
     ASSERT_TRUE(PumpUntil([&] { return earlyTicks >= 3; }, 5000));
     Pump(200);

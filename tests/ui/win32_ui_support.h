@@ -26,9 +26,16 @@ public:
         return addTimer(std::move(name), intervalMs, enabled);
     }
     int surfaceClicks = 0;
+    // Runs as the form's load handler.
+    std::function<void()> whileLoading;
 
 protected:
     void onClick() override { ++surfaceClicks; }
+    void onLoad() override {
+        if (whileLoading) {
+            whileLoading();
+        }
+    }
 };
 
 // A design in pixels of the usual 96 DPI (15 twips each).

@@ -77,6 +77,14 @@ int HeadlessDriver::messageBox(const std::string& text, const std::string& title
         answers_.pop_front();
     }
     messages_.push_back({text, title, style, answer});
+    // A real box runs its own message loop, which goes on dispatching the
+    // timers of the program's windows while it waits: one interval passes.
+    // A box opened from such a tick does not tick again.
+    if (!inMessageBox_) {
+        inMessageBox_ = true;
+        runTimers(1);
+        inMessageBox_ = false;
+    }
     return answer;
 }
 
@@ -111,7 +119,7 @@ bool HeadlessDriver::drag(Form& form, TwipPoint point, int buttons) {
 }
 
 void HeadlessDriver::fireTimer(Timer& timer) {
-    if (!ended_ && timer.form().loaded()) {
+    if (!ended_ && timer.form().timersRunning()) {
         timer.tick();
     }
 }
@@ -122,7 +130,7 @@ int HeadlessDriver::runTimers(int maxIntervals) {
         std::vector<Timer*> running;
         for (Form* form : forms_) {
             for (const auto& timer : form->timers()) {
-                if (timer->enabled()) {
+                if (form->timersRunning() && timer->enabled()) {
                     running.push_back(timer.get());
                 }
             }

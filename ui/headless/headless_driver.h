@@ -40,7 +40,8 @@ public:
     int runTimers(int maxIntervals);
 
     // Answers for the next message boxes, in order; when none is queued a box
-    // is answered with its first button.
+    // is answered with its first button. While a box is open, every running
+    // timer ticks once, as under a real box's message loop.
     void queueAnswer(int answer) { answers_.push_back(answer); }
     struct ShownMessage {
         std::string text;
@@ -65,6 +66,7 @@ private:
     std::uint64_t pausedRounds_ = 0;
     int pauseCount_ = 0;
     bool ended_ = false;
+    bool inMessageBox_ = false;
 };
 
 } // namespace ui

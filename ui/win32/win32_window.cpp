@@ -132,12 +132,6 @@ Win32Window::Win32Window(Win32Driver& driver, Form& form) : driver_(driver), for
     children_.create(hwnd_, form, driver.dpi(), driver.fonts());
     tips_.create(hwnd_, form, driver.dpi());
     rebuildSurface();
-    const auto& timers = form.timers();
-    for (std::size_t i = 0; i < timers.size(); ++i) {
-        if (timers[i]->enabled()) {
-            startTimer(*timers[i], i + 1);
-        }
-    }
 }
 
 Win32Window::~Win32Window() {
