@@ -3,6 +3,7 @@
 #include "registry/timeout_places.h"
 
 #include "registry/modregistry.h"
+#include "registry/saved_settings.h"
 #include "tests/support/test_machine.h"
 
 #include <gtest/gtest.h>
@@ -34,18 +35,73 @@ TEST(TimeoutPlaces, BothOrdersWalkTheSame26PairsOnce) {
     }
 }
 
+TEST(TimeoutPlaces, TheEightPlacesAreTheseKeys) {
+    struct Expected {
+        RegistryRoot root;
+        const char* keyPath;
+        bool serviceOnly;
+    };
+    const Expected expected[] = {
+        {RegistryRoot::CurrentUser, "Control Panel\\Desktop", false},
+        {RegistryRoot::LocalMachine, "SYSTEM\\ControlSet001\\Control", true},
+        {RegistryRoot::LocalMachine, "SYSTEM\\ControlSet002\\Control", true},
+        {RegistryRoot::Users, ".DEFAULT\\Control Panel\\Desktop", false},
+        {RegistryRoot::Users, "S-1-5-19\\Control Panel\\Desktop", false},
+        {RegistryRoot::Users, "S-1-5-20\\Control Panel\\Desktop", false},
+        {RegistryRoot::Users, "S-1-5-21-299502267-362288127-839522115-1003\\Control Panel\\Desktop",
+         false},
+        {RegistryRoot::Users, "S-1-5-18\\Control Panel\\Desktop", false},
+    };
+    ASSERT_EQ(kTimeoutPlaces.size(), std::size(expected));
+    for (std::size_t i = 0; i < kTimeoutPlaces.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(kTimeoutPlaces[i].index, static_cast<int>(i));
+        EXPECT_EQ(kTimeoutPlaces[i].root, expected[i].root);
+        EXPECT_EQ(kTimeoutPlaces[i].keyPath, expected[i].keyPath);
+        EXPECT_EQ(kTimeoutPlaces[i].serviceTimeoutOnly, expected[i].serviceOnly);
+    }
+    EXPECT_EQ(static_cast<std::uint32_t>(RegistryRoot::CurrentUser), 0x80000001u);
+    EXPECT_EQ(static_cast<std::uint32_t>(RegistryRoot::LocalMachine), 0x80000002u);
+    EXPECT_EQ(static_cast<std::uint32_t>(RegistryRoot::Users), 0x80000003u);
+}
+
 TEST(TimeoutPlaces, ReadingOrderIsPlaceByPlaceWithServiceLast) {
+    const std::string four = "HungAppTimeout PowerOffTimeOut WaitToKillAppTimeout ";
+    std::string expected;
+    for (char place : std::string("01234567")) {
+        if (place == '1' || place == '2') {
+            expected += place + std::string("WaitToKillServiceTimeout\n");
+            continue;
+        }
+        for (std::size_t at = 0, next; (next = four.find(' ', at)) != std::string::npos;
+             at = next + 1) {
+            expected += place + four.substr(at, next - at) + "\n";
+        }
+        expected += place + std::string(place == '6' ? "WaitToKillserviceTimeout\n"
+                                                     : "WaitToKillServiceTimeout\n");
+    }
     std::string walk;
     for (const auto& pair : ReadingOrder()) {
         walk += static_cast<char>('0' + pair.place->index);
-        walk.append(pair.valueName.substr(0, 6));
-        walk += ' ';
+        walk.append(pair.valueName);
+        walk += '\n';
+        EXPECT_EQ(pair.valueName.size(), TimeoutName(pair.timeout).size());
     }
-    EXPECT_EQ(walk, "0HungAp 0PowerO 0WaitTo 0WaitTo 1WaitTo 2WaitTo 3HungAp 3PowerO 3WaitTo "
-                    "3WaitTo 4HungAp 4PowerO 4WaitTo 4WaitTo 5HungAp 5PowerO 5WaitTo 5WaitTo "
-                    "6HungAp 6PowerO 6WaitTo 6WaitTo 7HungAp 7PowerO 7WaitTo 7WaitTo ");
-    EXPECT_EQ(ReadingOrder()[2].timeout, Timeout::WaitToKillApp);
-    EXPECT_EQ(ReadingOrder()[3].timeout, Timeout::WaitToKillService);
+    EXPECT_EQ(walk, expected);
+}
+
+TEST(TimeoutPlaces, MarkersSoundKeyAndTextsAreSpelledExactly) {
+    EXPECT_EQ(kChangeMarker.keyPath, "Consol");
+    EXPECT_EQ(kChangeMarker.valueName, "Change");
+    EXPECT_EQ(kSavedMarker.keyPath, "Control Panel\\Desktop");
+    EXPECT_EQ(kSavedMarker.valueName, "Beforce");
+    EXPECT_EQ(kMarkerSetText, "1");
+    EXPECT_EQ(kMarkerClearText, "0");
+    EXPECT_EQ(kShutdownSoundKey, "AppEvents\\Schemes\\Apps\\.Default\\SystemExit\\.Current");
+    EXPECT_EQ(kPowerfulTimeoutText, "0");
+    EXPECT_EQ(kFastTimeoutText, "10");
+    EXPECT_EQ(kSavedValuesFile, "informationS.dat");
+    EXPECT_EQ(kSavedSoundFile, "Importreg.dat");
 }
 
 TEST(TimeoutPlaces, WritingOrderSwapsPlacesOneAndTwoAndTheLastTwoNames) {
@@ -121,6 +177,9 @@ TEST(TimeoutPlaces, WritesInWritingOrderReadBackInReadingOrder) {
     // Every place the machine lets us write gets its own text per pair; the
     // reads then find each pair's own text, case-insensitive name included.
     TestMachine machine;
+    if (machine.emulated() == nullptr) {
+        GTEST_SKIP() << "writes the machine's own shutdown time-outs: emulated machine only";
+    }
     auto& p = machine.platform();
     for (const auto& pair : WritingOrder()) {
         modregistry::SetValue(p, ValueKind::Text, pair.place->root,
