@@ -41,13 +41,19 @@ std::optional<std::string> ReadWholeFile(Platform& platform, const std::string& 
     if (!file) {
         return std::nullopt;
     }
+    // A read that fails part-way gives no content rather than a cut one.
     std::string content;
     char chunk[4096];
-    std::uint32_t read = 0;
-    while (platform.ReadFile(file.get(), chunk, sizeof chunk, &read) && read > 0) {
+    for (;;) {
+        std::uint32_t read = 0;
+        if (!platform.ReadFile(file.get(), chunk, sizeof chunk, &read)) {
+            return std::nullopt;
+        }
+        if (read == 0) {
+            return content;
+        }
         content.append(chunk, read);
     }
-    return content;
 }
 
 bool WriteWholeFile(Platform& platform, const std::string& path, const std::string& content) {

@@ -51,7 +51,9 @@ public:
     virtual bool CloseHandle(Handle handle) = 0;
 
     // --- The running program.
-    // Copies at most `size` characters; returns the count copied, 0 on failure.
+    // Returns the count of characters copied (no NUL); when `size` is too
+    // small, the size needed (NUL included) and nothing useful in `buffer`;
+    // 0 on failure.
     virtual std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) = 0;
     // The full path of the running executable.
     virtual std::string GetModuleFileNameA() = 0;

@@ -184,5 +184,10 @@ void Drive::failCreate(std::string_view path) {
 void Drive::lockAgainstExamination(std::string_view path) {
     addFailure(lockedEntries_, path);
 }
+void Drive::failReadsFrom(std::string_view path, std::uint64_t offset) {
+    if (const auto names = ParseDrivePath(path)) {
+        failingReads_[PathKey(*names)] = offset;
+    }
+}
 
 } // namespace platform::emulated

@@ -56,6 +56,7 @@ public:
     void failDelete(std::string_view path);
     void failCreate(std::string_view path);
     void lockAgainstExamination(std::string_view path);
+    void failReadsFrom(std::string_view path, std::uint64_t offset);
 
 private:
     struct Location {
@@ -83,6 +84,7 @@ private:
     std::set<std::string> failingDeletes_;
     std::set<std::string> failingCreates_;
     std::set<std::string> lockedEntries_;
+    std::map<std::string, std::uint64_t> failingReads_;
 };
 
 } // namespace platform::emulated

@@ -99,6 +99,9 @@ Drive::Opened Drive::open(std::string_view path, std::uint32_t access, std::uint
     opened.existed = at.exists;
     opened.file = std::make_unique<OpenFile>(descriptor, (data & ShareTable::kRead) != 0, writes,
                                              shares_.take(at.key, data, share));
+    if (const auto failing = failingReads_.find(at.key); failing != failingReads_.end()) {
+        opened.file->failReadsFrom(failing->second);
+    }
     return opened;
 }
 

@@ -128,6 +128,9 @@ void EmulatedPlatform::failCreate(const std::string& windowsPath) {
 void EmulatedPlatform::lockAgainstExamination(const std::string& windowsPath) {
     state_->drive.lockAgainstExamination(windowsPath);
 }
+void EmulatedPlatform::failReadsFrom(const std::string& windowsPath, std::uint64_t offset) {
+    state_->drive.failReadsFrom(windowsPath, offset);
+}
 void EmulatedPlatform::failPipe(std::uint32_t error) {
     state_->pipeFailure = error;
 }

@@ -151,6 +151,9 @@ public:
     // The entry stays listed, but GetFileAttributesA of it fails with
     // kErrorSharingViolation, as it does for the system's paging file.
     void lockAgainstExamination(const std::string& windowsPath);
+    // ReadFile of the file, opened after this call, fails with
+    // kErrorReadFault once it reaches `offset`.
+    void failReadsFrom(const std::string& windowsPath, std::uint64_t offset);
     // CreatePipe fails with the given error (0: it works again).
     void failPipe(std::uint32_t error);
 

@@ -60,6 +60,10 @@ bool EmulatedPlatform::AdjustTokenPrivileges(Handle token, bool disableAll,
     if ((object->access & kTokenAdjustPrivileges) == 0) {
         return state_->fail(kErrorAccessDenied);
     }
+    // Receiving the previous state reads the token as well.
+    if (previousState != nullptr && (object->access & kTokenQuery) == 0) {
+        return state_->fail(kErrorAccessDenied);
+    }
     // The seam's TOKEN_PRIVILEGES holds one entry, so no more can be asked for.
     if (!disableAll && (newState == nullptr || newState->privilegeCount > 1)) {
         return state_->fail(kErrorInvalidParameter);

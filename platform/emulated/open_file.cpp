@@ -3,6 +3,7 @@
 #include "platform/emulated/errors.h"
 #include "platform/types.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -22,7 +23,13 @@ long OpenFile::read(void* buffer, std::uint32_t toRead, std::uint32_t* read) {
     }
     auto* bytes = static_cast<char*>(buffer);
     while (*read < toRead) {
-        const ssize_t got = ::pread(descriptor_, bytes + *read, toRead - *read,
+        if (position_ + *read >= failReadsFrom_) {
+            position_ += *read;
+            return kErrorReadFault;
+        }
+        const std::uint64_t room =
+            std::min<std::uint64_t>(toRead - *read, failReadsFrom_ - (position_ + *read));
+        const ssize_t got = ::pread(descriptor_, bytes + *read, static_cast<std::size_t>(room),
                                     static_cast<off_t>(position_ + *read));
         if (got < 0 && errno == EINTR) {
             continue;

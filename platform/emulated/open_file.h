@@ -19,12 +19,15 @@ public:
     // Win32 status codes. Reading at the end succeeds with 0 bytes read.
     long read(void* buffer, std::uint32_t toRead, std::uint32_t* read);
     long write(const void* buffer, std::uint32_t toWrite, std::uint32_t* written);
+    // Reads that reach `offset` fail with kErrorReadFault, as on a bad disk.
+    void failReadsFrom(std::uint64_t offset) { failReadsFrom_ = offset; }
 
 private:
     int descriptor_;
     bool canRead_;
     bool canWrite_;
     std::uint64_t position_ = 0;
+    std::uint64_t failReadsFrom_ = UINT64_MAX;
     ShareTable::Lease lease_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace platform {
@@ -122,15 +123,21 @@ bool Win32Platform::AdjustTokenPrivileges(Handle token, bool disableAll,
                                           TokenPrivileges* previousState,
                                           std::uint32_t* returnLength) {
     static_assert(sizeof(TOKEN_PRIVILEGES) == sizeof(TokenPrivileges));
+    // Windows ignores the new state when all privileges are disabled, and
+    // the previous state is received here, in room for one entry.
     TOKEN_PRIVILEGES wanted{};
-    wanted.PrivilegeCount = newState->privilegeCount;
-    wanted.Privileges[0].Luid.LowPart = newState->luid.lowPart;
-    wanted.Privileges[0].Luid.HighPart = newState->luid.highPart;
-    wanted.Privileges[0].Attributes = newState->attributes;
+    if (newState != nullptr) {
+        wanted.PrivilegeCount = newState->privilegeCount;
+        wanted.Privileges[0].Luid.LowPart = newState->luid.lowPart;
+        wanted.Privileges[0].Luid.HighPart = newState->luid.highPart;
+        wanted.Privileges[0].Attributes = newState->attributes;
+    }
     TOKEN_PRIVILEGES previous{};
+    const DWORD previousRoom =
+        previousState != nullptr ? std::min<DWORD>(bufferLength, sizeof previous) : 0;
     const BOOL ok = ::AdjustTokenPrivileges(
-        ToHandle(token), disableAll ? TRUE : FALSE, &wanted, bufferLength,
-        previousState != nullptr ? &previous : nullptr, AsDword(returnLength));
+        ToHandle(token), disableAll ? TRUE : FALSE, newState != nullptr ? &wanted : nullptr,
+        previousRoom, previousState != nullptr ? &previous : nullptr, AsDword(returnLength));
     if (previousState != nullptr) {
         previousState->privilegeCount = previous.PrivilegeCount;
         previousState->luid.lowPart = previous.Privileges[0].Luid.LowPart;
@@ -223,7 +230,9 @@ Handle Win32Platform::CreateFileA(const std::string& path, std::uint32_t access,
 bool Win32Platform::ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) {
     DWORD count = 0;
     const BOOL ok = ::ReadFile(ToHandle(file), buffer, toRead, &count, nullptr);
-    *read = count;
+    if (read != nullptr) {
+        *read = count;
+    }
     return ok != FALSE;
 }
 
@@ -231,7 +240,9 @@ bool Win32Platform::WriteFile(Handle file, const void* buffer, std::uint32_t toW
                               std::uint32_t* written) {
     DWORD count = 0;
     const BOOL ok = ::WriteFile(ToHandle(file), buffer, toWrite, &count, nullptr);
-    *written = count;
+    if (written != nullptr) {
+        *written = count;
+    }
     return ok != FALSE;
 }
 

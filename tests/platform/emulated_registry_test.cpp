@@ -32,8 +32,12 @@ protected:
     Platform& p = machine.platform();
     const std::string key = machine.scratchKey();
 
+    // Windows looks at the byte after a string's data for a NUL that the
+    // count left out: give it one to look at, outside the count.
     long set(Key at, const std::string& name, std::uint32_t kind, const Bytes& bytes) {
-        return p.RegSetValueExA(at, name, kind, bytes.data(),
+        Bytes guarded = bytes;
+        guarded.push_back(0);
+        return p.RegSetValueExA(at, name, kind, guarded.data(),
                                 static_cast<std::uint32_t>(bytes.size()));
     }
 

@@ -100,13 +100,27 @@ TEST_F(Token, ThePreviousStateTellsWhatChanged) {
     EXPECT_FALSE(emulated.privilegeEnabled("SeBackupPrivilege"));
 }
 
-TEST_F(Token, TokenHandlesNeedTheRightToAdjustAndAreCountedUntilClosed) {
+TEST_F(Token, TokenHandlesNeedTheirRightsAndAreCountedUntilClosed) {
     EXPECT_EQ(emulated.openHandleCount(), 0u);
     UniqueHandle queryOnly = open(kTokenQuery);
     EXPECT_EQ(emulated.openHandleCount(), 1u);
     p.SetLastError(0);
     EXPECT_FALSE(enable(queryOnly.get(), "SeBackupPrivilege"));
     EXPECT_EQ(p.GetLastError(), static_cast<std::uint32_t>(kErrorAccessDenied));
+
+    // Asking for the previous state needs the right to query as well.
+    {
+        UniqueHandle adjustOnly = open(kTokenAdjustPrivileges);
+        Luid luid;
+        ASSERT_TRUE(p.LookupPrivilegeValueA("SeBackupPrivilege", &luid));
+        const TokenPrivileges asked = request(luid, kSePrivilegeEnabled);
+        TokenPrivileges previous;
+        std::uint32_t length = 0;
+        EXPECT_FALSE(p.AdjustTokenPrivileges(adjustOnly.get(), false, &asked, sizeof previous,
+                                             &previous, &length));
+        EXPECT_EQ(p.GetLastError(), static_cast<std::uint32_t>(kErrorAccessDenied));
+        EXPECT_TRUE(enable(adjustOnly.get(), "SeBackupPrivilege")) << "without it, adjusting works";
+    }
 
     const Handle raw = queryOnly.release();
     EXPECT_TRUE(p.CloseHandle(raw));

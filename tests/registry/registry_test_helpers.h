@@ -19,7 +19,11 @@ inline bool WriteRaw(platform::Platform& p, RegistryRoot root, const std::string
                           key.put(), nullptr) != platform::kErrorSuccess) {
         return false;
     }
-    return p.RegSetValueExA(key.get(), name, kind, bytes.data(),
+    // Windows looks at the byte after a string's data for a NUL that the
+    // count left out: give it one to look at, outside the count.
+    std::vector<std::uint8_t> guarded = bytes;
+    guarded.push_back(0);
+    return p.RegSetValueExA(key.get(), name, kind, guarded.data(),
                             static_cast<std::uint32_t>(bytes.size())) == platform::kErrorSuccess;
 }
 

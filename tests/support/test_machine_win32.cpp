@@ -37,6 +37,9 @@ TestMachine::TestMachine() : impl_(std::make_unique<Impl>()) {
 
 TestMachine::~TestMachine() {
     RegDeleteTreeA(HKEY_CURRENT_USER, impl_->scratchKey.c_str());
+    // The common parent goes with the last machine: a key that still has
+    // subkeys (another machine's) is not deleted.
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TarrowTests");
     // Clear attributes first: read-only files would survive remove_all.
     std::error_code ignored;
     for (const auto& entry :
