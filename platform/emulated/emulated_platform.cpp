@@ -107,6 +107,9 @@ void EmulatedPlatform::failValueWrites(Key root, const std::string& subKey) {
     state_->registry.failValueWrites(root, subKey);
 }
 
+void EmulatedPlatform::limitKeyAccess(Key root, const std::string& subKey, std::uint32_t allowed) {
+    state_->registry.limitAccess(root, subKey, allowed);
+}
 void EmulatedPlatform::failTokenOpen(bool fail) {
     state_->tokenOpenFails = fail;
 }

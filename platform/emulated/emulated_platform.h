@@ -136,6 +136,10 @@ public:
     // RegOpenKeyExA and RegCreateKeyExA of root\subKey (exactly that key)
     // fail with kErrorAccessDenied.
     void failKeyOpen(Key root, const std::string& subKey);
+    // RegOpenKeyExA and RegCreateKeyExA of root\subKey asking for any right
+    // beyond `allowed` fail with kErrorAccessDenied, as for a key whose
+    // security grants the user no more.
+    void limitKeyAccess(Key root, const std::string& subKey, std::uint32_t allowed);
     // RegSetValueExA on root\subKey fails with kErrorAccessDenied.
     void failValueWrites(Key root, const std::string& subKey);
     // OpenProcessToken fails (last error kErrorAccessDenied).

@@ -49,10 +49,15 @@ long EmulatedPlatform::RegSaveKeyA(Key key, const std::string& file) {
     return status == emulated::kErrorFileExists ? kErrorAlreadyExists : status;
 }
 
-long EmulatedPlatform::RegRestoreKeyA(Key key, const std::string& file, std::uint32_t) {
+long EmulatedPlatform::RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) {
     std::shared_ptr<emulated::RegistryNode> node;
     if (const long status = state_->registry.node(key, &node); status != kErrorSuccess) {
         return status;
+    }
+    // Without the force flag, other open handles at or below the key stop
+    // the restore.
+    if ((flags & kRegForceRestore) == 0 && state_->registry.otherHandlesAtOrBelow(key) != 0) {
+        return kErrorAccessDenied;
     }
     if (state_->keyRestoreFails) {
         return kErrorAccessDenied;

@@ -125,7 +125,7 @@ long Registry::open(Key parent, std::string_view subKey, std::uint32_t access, K
         return kErrorBadPathname;
     }
     std::string path = JoinFolded(from.path, *names);
-    if (failingOpens_.count({from.root, path}) != 0) {
+    if (refused({from.root, path}, access)) {
         return kErrorAccessDenied;
     }
     std::shared_ptr<RegistryNode> node = from.node;
@@ -155,7 +155,7 @@ long Registry::create(Key parent, std::string_view subKey, std::uint32_t access,
         return kErrorBadPathname;
     }
     std::string path = JoinFolded(from.path, *names);
-    if (failingOpens_.count({from.root, path}) != 0) {
+    if (refused({from.root, path}, access)) {
         return kErrorAccessDenied;
     }
     if (!names->empty() && from.node->child(names->front()) == nullptr &&
@@ -272,6 +272,36 @@ void Registry::ensure(Key root, std::string_view subKey) {
 void Registry::failOpen(Key root, std::string_view subKey) {
     failingOpens_.emplace(root, JoinFolded({}, SplitKeyPath(subKey).value_or(
                                                    std::vector<std::string>{std::string(subKey)})));
+}
+
+bool Registry::refused(const PathOfKey& path, std::uint32_t access) const {
+    if (failingOpens_.count(path) != 0) {
+        return true;
+    }
+    const auto limit = accessLimits_.find(path);
+    return limit != accessLimits_.end() && (access & ~limit->second) != 0;
+}
+
+void Registry::limitAccess(Key root, std::string_view subKey, std::uint32_t allowed) {
+    accessLimits_[{root, JoinFolded({}, SplitKeyPath(subKey).value_or(std::vector<std::string>{
+                                            std::string(subKey)}))}] = allowed;
+}
+
+std::size_t Registry::otherHandlesAtOrBelow(Key key) const {
+    const auto it = open_.find(key);
+    if (it == open_.end()) {
+        return 0;
+    }
+    const OpenKey& at = it->second;
+    std::size_t count = 0;
+    for (const auto& [handle, other] : open_) {
+        const bool below =
+            other.path == at.path || at.path.empty() || other.path.rfind(at.path + "\\", 0) == 0;
+        if (handle != key && other.root == at.root && below) {
+            ++count;
+        }
+    }
+    return count;
 }
 
 void Registry::failValueWrites(Key root, std::string_view subKey) {

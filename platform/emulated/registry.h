@@ -37,7 +37,10 @@ public:
     void ensure(Key root, std::string_view subKey);
     void failOpen(Key root, std::string_view subKey);
     void failValueWrites(Key root, std::string_view subKey);
+    void limitAccess(Key root, std::string_view subKey, std::uint32_t allowed);
     std::size_t openCount() const { return open_.size(); }
+    // Open handles other than `key` to its key or to keys below it.
+    std::size_t otherHandlesAtOrBelow(Key key) const;
 
 private:
     struct OpenKey {
@@ -49,6 +52,8 @@ private:
     using PathOfKey = std::pair<Key, std::string>;
 
     long resolve(Key key, OpenKey* result) const;
+    // Whether an open of the key at `path` with `access` is refused.
+    bool refused(const PathOfKey& path, std::uint32_t access) const;
     bool refusesNewSubkeys(const RegistryNode& node) const;
     Key add(OpenKey key);
 
@@ -57,6 +62,7 @@ private:
     std::map<Key, OpenKey> open_;
     std::set<PathOfKey> failingOpens_;
     std::set<PathOfKey> failingWrites_;
+    std::map<PathOfKey, std::uint32_t> accessLimits_;
 };
 
 } // namespace platform::emulated

@@ -46,6 +46,35 @@ TEST_F(RegistryFaults, RefusedOpensAndWritesShowOnlyInTheResult) {
     EXPECT_FALSE(modregistry::RestoreKey(p, HKCU, key, hive));
 }
 
+TEST_F(RegistryFaults, EachOperationAsksForNoMoreRightsThanItNeeds) {
+    // A key that lets the user read only, as the machine-wide keys do for an
+    // account without administrator rights: reading works, writing does not.
+    ASSERT_TRUE(modregistry::SetValue(p, ValueKind::Text, HKCU, key, "V", "1"));
+    emulated.limitKeyAccess(platform::kHkeyCurrentUser, key, platform::kKeyRead);
+    EXPECT_EQ(Get("V"), "1");
+    EXPECT_FALSE(modregistry::SetValue(p, ValueKind::Text, HKCU, key, "V", "2"));
+
+    // Reading and writing, but not saving or restoring the whole key.
+    emulated.limitKeyAccess(platform::kHkeyCurrentUser, key,
+                            platform::kKeyRead | platform::kKeyWrite);
+    EXPECT_TRUE(modregistry::SetValue(p, ValueKind::Text, HKCU, key, "V", "2"));
+    EXPECT_EQ(Get("V"), "2");
+    EXPECT_FALSE(modregistry::SaveKey(p, HKCU, key, hive));
+}
+
+TEST_F(RegistryFaults, ARestoreGoesThroughWhileOtherHandlesAreOpenBelowTheKey) {
+    ASSERT_TRUE(modregistry::SetValue(p, ValueKind::Text, HKCU, key, "", "tada.wav"));
+    ASSERT_TRUE(modregistry::SaveKey(p, HKCU, key, hive));
+    ASSERT_TRUE(modregistry::SetValue(p, ValueKind::Text, HKCU, key + "\\Sub", "", "x"));
+    platform::UniqueKey held(p);
+    ASSERT_EQ(p.RegOpenKeyExA(platform::kHkeyCurrentUser, key + "\\Sub", 0, platform::kKeyRead,
+                              held.put()),
+              platform::kErrorSuccess);
+    EXPECT_TRUE(modregistry::RestoreKey(p, HKCU, key, hive));
+    EXPECT_EQ(Get(""), "tada.wav");
+    held.reset();
+}
+
 TEST_F(RegistryFaults, TextIsStoredWithoutItsNul) {
     ASSERT_TRUE(modregistry::SetValue(p, ValueKind::Text, HKCU, key, "Timeout", "10"));
     platform::UniqueKey opened(p);
