@@ -1,0 +1,118 @@
+// Every window as the user meets it: name, caption, frame, size, where it
+// appears, whether it shows in the taskbar, and where its clickable areas
+// lie. The pictures are drawn for these positions, so a wrong number here
+// puts a hot area beside its button.
+#include "tests/tarrow/tarrow_fixture.h"
+
+namespace tarrow {
+namespace {
+
+using ui::BorderStyle;
+using ui::Placement;
+
+struct WindowDesign {
+    ui::Form& (*of)(TarrowApp&);
+    const char* name;
+    const char* caption;
+    BorderStyle border;
+    ui::TwipSize clientSize; // {0, 0}: chosen to fit its picture
+    Placement placement;
+    bool inTaskbar;
+    bool draggable;
+};
+
+struct AreaDesign {
+    ui::Form& (*of)(TarrowApp&);
+    const char* name;
+    ui::TwipRect rect;
+    const char* tooltip; // nullptr: not a hot area
+};
+
+// clang-format off
+const WindowDesign kWindows[] = {
+    {[](TarrowApp& a) -> ui::Form& { return a.Check(); }, "Check", "Files Searching", BorderStyle::None, {0, 0}, Placement::CenterScreen, true, false},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form1(); }, "Form1", "Tarrow", BorderStyle::None, {0, 0}, Placement::CenterScreen, true, true},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Form2", "Tarrow", BorderStyle::None, {0, 0}, Placement::CenterScreen, true, true},
+    {[](TarrowApp& a) -> ui::Form& { return a.Star(); }, "Star", "", BorderStyle::FixedDialog, {5985, 1485}, Placement::CenterOwner, false, false},
+    {[](TarrowApp& a) -> ui::Form& { return a.Fast(); }, "Fast", "", BorderStyle::FixedDialog, {6000, 1470}, Placement::CenterOwner, false, false},
+    {[](TarrowApp& a) -> ui::Form& { return a.Normal(); }, "Normal", "", BorderStyle::FixedDialog, {5985, 1470}, Placement::CenterOwner, false, false},
+    {[](TarrowApp& a) -> ui::Form& { return a.Slow(); }, "Slow", "", BorderStyle::FixedDialog, {6000, 1500}, Placement::CenterOwner, false, false},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form6(); }, "Form6", "", BorderStyle::FixedDialog, {4050, 4035}, Placement::WindowsDefault, false, false},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form7(); }, "Form7", "", BorderStyle::FixedDialog, {7500, 6000}, Placement::WindowsDefault, false, false},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form3(); }, "Form3", "", BorderStyle::FixedDialog, {4500, 3585}, Placement::CenterOwner, false, true},
+    {[](TarrowApp& a) -> ui::Form& { return a.Filee(); }, "Filee", "", BorderStyle::FixedDialog, {4485, 4485}, Placement::CenterScreen, false, false},
+};
+
+const AreaDesign kAreas[] = {
+    {[](TarrowApp& a) -> ui::Form& { return a.Check(); }, "Label1", {2160, 1200, 3255, 255}, nullptr},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form1(); }, "Label1", {4320, 6120, 975, 735}, ""},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label1", {0, 6480, 735, 735}, "Exit"},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label3", {4920, 2520, 4455, 615}, ""},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label6", {4920, 3480, 4455, 615}, ""},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label7", {4920, 3480, 4455, 615}, ""},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label5", {4920, 4440, 4455, 615}, ""},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label8", {1800, 6360, 735, 855}, "Help"},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label2", {720, 6480, 855, 615}, "Information of the program"},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form6(); }, "Label1", {0, 0, 3855, 1575}, ""},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form7(); }, "Label1", {0, 5520, 495, 615}, ""},
+    {[](TarrowApp& a) -> ui::Form& { return a.Form3(); }, "Label2", {3960, 0, 495, 375}, ""},
+};
+// clang-format on
+
+bool SameRect(ui::TwipRect a, ui::TwipRect b) {
+    return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+}
+
+class WindowDesigns : public testing::TarrowFixture {};
+
+TEST_F(WindowDesigns, EveryWindowIsMadeAsDesigned) {
+    for (const WindowDesign& expected : kWindows) {
+        SCOPED_TRACE(expected.name);
+        const ui::FormDesign& design = expected.of(*app).design();
+        EXPECT_EQ(design.name, expected.name);
+        EXPECT_EQ(design.caption, expected.caption);
+        EXPECT_EQ(design.border, expected.border);
+        if (expected.clientSize.width != 0) {
+            EXPECT_EQ(design.clientSize.width, expected.clientSize.width);
+            EXPECT_EQ(design.clientSize.height, expected.clientSize.height);
+        }
+        EXPECT_EQ(design.placement, expected.placement);
+        EXPECT_EQ(design.showInTaskbar, expected.inTaskbar);
+        EXPECT_EQ(design.draggable, expected.draggable);
+    }
+}
+
+TEST_F(WindowDesigns, EveryClickableAreaLiesWhereItsPictureDrawsIt) {
+    for (const AreaDesign& expected : kAreas) {
+        ui::Form& form = expected.of(*app);
+        SCOPED_TRACE(form.name() + "." + expected.name);
+        const ui::Control* control = form.findControl(expected.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_TRUE(SameRect(control->rect(), expected.rect));
+        const auto* hotArea = dynamic_cast<const ui::HotArea*>(control);
+        if (expected.tooltip != nullptr) {
+            ASSERT_NE(hotArea, nullptr) << "a transparent hot area";
+            EXPECT_EQ(hotArea->tooltip(), expected.tooltip);
+        }
+    }
+    // The intro has its one hot area and nothing else; the main window its
+    // seven.
+    EXPECT_EQ(app->Form1().controls().size(), 1u);
+    EXPECT_EQ(app->Form2().controls().size(), 8u) << "seven hot areas and the progress bar";
+}
+
+TEST_F(WindowDesigns, TheMainAndIntroWindowsFitTheirHotAreas) {
+    for (ui::Form* form :
+         {static_cast<ui::Form*>(&app->Form1()), static_cast<ui::Form*>(&app->Form2())}) {
+        SCOPED_TRACE(form->name());
+        const ui::TwipSize size = form->design().clientSize;
+        for (const auto& control : form->controls()) {
+            const ui::TwipRect r = control->rect();
+            EXPECT_LE(r.left + r.width, size.width) << control->name();
+            EXPECT_LE(r.top + r.height, size.height) << control->name();
+        }
+    }
+}
+
+} // namespace
+} // namespace tarrow
