@@ -106,7 +106,6 @@ void EmulatedPlatform::failKeyOpen(Key root, const std::string& subKey) {
 void EmulatedPlatform::failValueWrites(Key root, const std::string& subKey) {
     state_->registry.failValueWrites(root, subKey);
 }
-
 void EmulatedPlatform::limitKeyAccess(Key root, const std::string& subKey, std::uint32_t allowed) {
     state_->registry.limitAccess(root, subKey, allowed);
 }

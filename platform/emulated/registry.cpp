@@ -269,9 +269,13 @@ void Registry::ensure(Key root, std::string_view subKey) {
     }
 }
 
+Registry::PathOfKey Registry::PathOf(Key root, std::string_view subKey) {
+    return {root, JoinFolded({}, SplitKeyPath(subKey).value_or(
+                                     std::vector<std::string>{std::string(subKey)}))};
+}
+
 void Registry::failOpen(Key root, std::string_view subKey) {
-    failingOpens_.emplace(root, JoinFolded({}, SplitKeyPath(subKey).value_or(
-                                                   std::vector<std::string>{std::string(subKey)})));
+    failingOpens_.insert(PathOf(root, subKey));
 }
 
 bool Registry::refused(const PathOfKey& path, std::uint32_t access) const {
@@ -283,8 +287,7 @@ bool Registry::refused(const PathOfKey& path, std::uint32_t access) const {
 }
 
 void Registry::limitAccess(Key root, std::string_view subKey, std::uint32_t allowed) {
-    accessLimits_[{root, JoinFolded({}, SplitKeyPath(subKey).value_or(std::vector<std::string>{
-                                            std::string(subKey)}))}] = allowed;
+    accessLimits_[PathOf(root, subKey)] = allowed;
 }
 
 std::size_t Registry::otherHandlesAtOrBelow(Key key) const {
@@ -305,9 +308,7 @@ std::size_t Registry::otherHandlesAtOrBelow(Key key) const {
 }
 
 void Registry::failValueWrites(Key root, std::string_view subKey) {
-    failingWrites_.emplace(root,
-                           JoinFolded({}, SplitKeyPath(subKey).value_or(
-                                              std::vector<std::string>{std::string(subKey)})));
+    failingWrites_.insert(PathOf(root, subKey));
 }
 
 } // namespace platform::emulated

@@ -51,6 +51,8 @@ private:
     };
     using PathOfKey = std::pair<Key, std::string>;
 
+    // The lower-case path by which the fault tables know root\subKey.
+    static PathOfKey PathOf(Key root, std::string_view subKey);
     long resolve(Key key, OpenKey* result) const;
     // Whether an open of the key at `path` with `access` is refused.
     bool refused(const PathOfKey& path, std::uint32_t access) const;
