@@ -11,7 +11,6 @@ using ui::BorderStyle;
 using ui::Placement;
 
 struct WindowDesign {
-    ui::Form& (*of)(TarrowApp&);
     const char* name;
     const char* caption;
     BorderStyle border;
@@ -22,7 +21,7 @@ struct WindowDesign {
 };
 
 struct AreaDesign {
-    ui::Form& (*of)(TarrowApp&);
+    const char* form;
     const char* name;
     ui::TwipRect rect;
     const char* tooltip; // nullptr: not a hot area
@@ -30,34 +29,51 @@ struct AreaDesign {
 
 // clang-format off
 const WindowDesign kWindows[] = {
-    {[](TarrowApp& a) -> ui::Form& { return a.Check(); }, "Check", "Files Searching", BorderStyle::None, {0, 0}, Placement::CenterScreen, true, false},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form1(); }, "Form1", "Tarrow", BorderStyle::None, {0, 0}, Placement::CenterScreen, true, true},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Form2", "Tarrow", BorderStyle::None, {0, 0}, Placement::CenterScreen, true, true},
-    {[](TarrowApp& a) -> ui::Form& { return a.Star(); }, "Star", "", BorderStyle::FixedDialog, {5985, 1485}, Placement::CenterOwner, false, false},
-    {[](TarrowApp& a) -> ui::Form& { return a.Fast(); }, "Fast", "", BorderStyle::FixedDialog, {6000, 1470}, Placement::CenterOwner, false, false},
-    {[](TarrowApp& a) -> ui::Form& { return a.Normal(); }, "Normal", "", BorderStyle::FixedDialog, {5985, 1470}, Placement::CenterOwner, false, false},
-    {[](TarrowApp& a) -> ui::Form& { return a.Slow(); }, "Slow", "", BorderStyle::FixedDialog, {6000, 1500}, Placement::CenterOwner, false, false},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form6(); }, "Form6", "", BorderStyle::FixedDialog, {4050, 4035}, Placement::WindowsDefault, false, false},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form7(); }, "Form7", "", BorderStyle::FixedDialog, {7500, 6000}, Placement::WindowsDefault, false, false},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form3(); }, "Form3", "", BorderStyle::FixedDialog, {4500, 3585}, Placement::CenterOwner, false, true},
-    {[](TarrowApp& a) -> ui::Form& { return a.Filee(); }, "Filee", "", BorderStyle::FixedDialog, {4485, 4485}, Placement::CenterScreen, false, false},
+    {"Check", "Files Searching", BorderStyle::None, {0, 0}, Placement::CenterScreen, true, false},
+    {"Form1", "Tarrow", BorderStyle::None, {0, 0}, Placement::CenterScreen, true, true},
+    {"Form2", "Tarrow", BorderStyle::None, {0, 0}, Placement::CenterScreen, true, true},
+    {"Star", "", BorderStyle::FixedDialog, {5985, 1485}, Placement::CenterOwner, false, false},
+    {"Fast", "", BorderStyle::FixedDialog, {6000, 1470}, Placement::CenterOwner, false, false},
+    {"Normal", "", BorderStyle::FixedDialog, {5985, 1470}, Placement::CenterOwner, false, false},
+    {"Slow", "", BorderStyle::FixedDialog, {6000, 1500}, Placement::CenterOwner, false, false},
+    {"Form6", "", BorderStyle::FixedDialog, {4050, 4035}, Placement::WindowsDefault, false, false},
+    {"Form7", "", BorderStyle::FixedDialog, {7500, 6000}, Placement::WindowsDefault, false, false},
+    {"Form3", "", BorderStyle::FixedDialog, {4500, 3585}, Placement::CenterOwner, false, true},
+    {"Filee", "", BorderStyle::FixedDialog, {4485, 4485}, Placement::CenterScreen, false, false},
 };
 
 const AreaDesign kAreas[] = {
-    {[](TarrowApp& a) -> ui::Form& { return a.Check(); }, "Label1", {2160, 1200, 3255, 255}, nullptr},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form1(); }, "Label1", {4320, 6120, 975, 735}, ""},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label1", {0, 6480, 735, 735}, "Exit"},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label3", {4920, 2520, 4455, 615}, ""},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label6", {4920, 3480, 4455, 615}, ""},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label7", {4920, 3480, 4455, 615}, ""},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label5", {4920, 4440, 4455, 615}, ""},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label8", {1800, 6360, 735, 855}, "Help"},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form2(); }, "Label2", {720, 6480, 855, 615}, "Information of the program"},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form6(); }, "Label1", {0, 0, 3855, 1575}, ""},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form7(); }, "Label1", {0, 5520, 495, 615}, ""},
-    {[](TarrowApp& a) -> ui::Form& { return a.Form3(); }, "Label2", {3960, 0, 495, 375}, ""},
+    {"Check", "Label1", {2160, 1200, 3255, 255}, nullptr},
+    {"Form1", "Label1", {4320, 6120, 975, 735}, ""},
+    {"Form2", "Label1", {0, 6480, 735, 735}, "Exit"},
+    {"Form2", "Label3", {4920, 2520, 4455, 615}, ""},
+    {"Form2", "Label6", {4920, 3480, 4455, 615}, ""},
+    {"Form2", "Label7", {4920, 3480, 4455, 615}, ""},
+    {"Form2", "Label5", {4920, 4440, 4455, 615}, ""},
+    {"Form2", "Label8", {1800, 6360, 735, 855}, "Help"},
+    {"Form2", "Label2", {720, 6480, 855, 615}, "Information of the program"},
+    {"Form6", "Label1", {0, 0, 3855, 1575}, ""},
+    {"Form7", "Label1", {0, 5520, 495, 615}, ""},
+    {"Form3", "Label2", {3960, 0, 495, 375}, ""},
 };
 // clang-format on
+
+// The program's windows, each under the name of its accessor.
+ui::Form& FormOf(TarrowApp& app, std::string_view accessor) {
+    const std::pair<std::string_view, ui::Form*> forms[] = {
+        {"Check", &app.Check()}, {"Form1", &app.Form1()}, {"Form2", &app.Form2()},
+        {"Star", &app.Star()},   {"Fast", &app.Fast()},   {"Normal", &app.Normal()},
+        {"Slow", &app.Slow()},   {"Form6", &app.Form6()}, {"Form7", &app.Form7()},
+        {"Form3", &app.Form3()}, {"Filee", &app.Filee()},
+    };
+    for (const auto& [name, form] : forms) {
+        if (name == accessor) {
+            return *form;
+        }
+    }
+    ADD_FAILURE() << "no window " << accessor;
+    return app.Check();
+}
 
 bool SameRect(ui::TwipRect a, ui::TwipRect b) {
     return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
@@ -68,7 +84,7 @@ class WindowDesigns : public testing::TarrowFixture {};
 TEST_F(WindowDesigns, EveryWindowIsMadeAsDesigned) {
     for (const WindowDesign& expected : kWindows) {
         SCOPED_TRACE(expected.name);
-        const ui::FormDesign& design = expected.of(*app).design();
+        const ui::FormDesign& design = FormOf(*app, expected.name).design();
         EXPECT_EQ(design.name, expected.name);
         EXPECT_EQ(design.caption, expected.caption);
         EXPECT_EQ(design.border, expected.border);
@@ -84,7 +100,7 @@ TEST_F(WindowDesigns, EveryWindowIsMadeAsDesigned) {
 
 TEST_F(WindowDesigns, EveryClickableAreaLiesWhereItsPictureDrawsIt) {
     for (const AreaDesign& expected : kAreas) {
-        ui::Form& form = expected.of(*app);
+        ui::Form& form = FormOf(*app, expected.form);
         SCOPED_TRACE(form.name() + "." + expected.name);
         const ui::Control* control = form.findControl(expected.name);
         ASSERT_NE(control, nullptr);
