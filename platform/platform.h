@@ -34,6 +34,8 @@ public:
                                   std::uint8_t* data, std::uint32_t* dataSize) = 0;
     virtual long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t dataSize) = 0;
+    // Fails with kErrorFileNotFound when the key has no such value.
+    virtual long RegDeleteValueA(Key key, const std::string& valueName) = 0;
     virtual long RegCloseKey(Key key) = 0;
     virtual long RegSaveKeyA(Key key, const std::string& file) = 0;
     virtual long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) = 0;

@@ -115,6 +115,21 @@ bool SetValue(Platform& platform, ValueKind kind, RegistryRoot root, const std::
     return true; // an unknown kind writes nothing
 }
 
+bool DeleteValue(Platform& platform, RegistryRoot root, const std::string& keyPath,
+                 const std::string& valueName) {
+    // Opened, not created: a missing key holds no value to remove.
+    UniqueKey key(platform);
+    const long opened = platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeySetValue, key.put());
+    if (opened == kErrorFileNotFound) {
+        return true;
+    }
+    if (opened != kErrorSuccess) {
+        return false;
+    }
+    const long deleted = platform.RegDeleteValueA(key.get(), valueName);
+    return deleted == kErrorSuccess || deleted == kErrorFileNotFound;
+}
+
 bool SaveKey(Platform& platform, RegistryRoot root, const std::string& keyPath,
              const std::string& file) {
     if (!EnablePrivilege(platform, "SeBackupPrivilege")) {

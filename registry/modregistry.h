@@ -29,6 +29,12 @@ std::string QueryValue(platform::Platform& platform, platform::Key key,
 bool SetValue(platform::Platform& platform, ValueKind kind, RegistryRoot root,
               const std::string& keyPath, const std::string& valueName, const std::string& data);
 
+// Removes the value, so that it is absent as before it was first written.
+// True when it is gone afterwards, also when the key or the value was
+// missing already; false when the key or the value refuses the removal.
+bool DeleteValue(platform::Platform& platform, RegistryRoot root, const std::string& keyPath,
+                 const std::string& valueName);
+
 // Saves the key with its values and subkeys to a hive file, replacing a plain
 // (not hidden, not system) file of that name.
 bool SaveKey(platform::Platform& platform, RegistryRoot root, const std::string& keyPath,

@@ -67,6 +67,10 @@ void EmulatedPlatform::setSystemDirectory(const std::string& windowsPath) {
     state_->systemDirectory = windowsPath;
 }
 
+void EmulatedPlatform::createKey(Key root, const std::string& subKey) {
+    state_->registry.ensure(root, subKey);
+}
+
 void EmulatedPlatform::setModulePath(const std::string& windowsPath) {
     state_->modulePath = windowsPath;
 }

@@ -49,6 +49,7 @@ public:
                           std::uint8_t* data, std::uint32_t* dataSize) override;
     long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t dataSize) override;
+    long RegDeleteValueA(Key key, const std::string& valueName) override;
     long RegCloseKey(Key key) override;
     long RegSaveKeyA(Key key, const std::string& file) override;
     long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) override;
@@ -89,6 +90,9 @@ public:
     // --- Setting up the machine
     void setSystemDirectory(const std::string& windowsPath); // "" makes the call fail
     void setModulePath(const std::string& windowsPath);
+    // Creates root\subKey as an installed Windows has it, where a program
+    // could not (directly under HKEY_USERS, for an account's profile).
+    void createKey(Key root, const std::string& subKey);
     void setCommandLine(const std::string& commandLine);
     // Where a Windows path lies on disk (the folder need not exist).
     std::string hostPath(const std::string& windowsPath) const;
@@ -140,7 +144,8 @@ public:
     // beyond `allowed` fail with kErrorAccessDenied, as for a key whose
     // security grants the user no more.
     void limitKeyAccess(Key root, const std::string& subKey, std::uint32_t allowed);
-    // RegSetValueExA on root\subKey fails with kErrorAccessDenied.
+    // RegSetValueExA and RegDeleteValueA on root\subKey fail with
+    // kErrorAccessDenied.
     void failValueWrites(Key root, const std::string& subKey);
     // OpenProcessToken fails (last error kErrorAccessDenied).
     void failTokenOpen(bool fail);

@@ -30,6 +30,10 @@ long EmulatedPlatform::RegSetValueExA(Key key, const std::string& valueName, std
     return state_->registry.set(key, valueName, type, data, dataSize);
 }
 
+long EmulatedPlatform::RegDeleteValueA(Key key, const std::string& valueName) {
+    return state_->registry.deleteValue(key, valueName);
+}
+
 long EmulatedPlatform::RegCloseKey(Key key) {
     return state_->registry.close(key);
 }

@@ -246,6 +246,17 @@ long Registry::set(Key key, std::string_view valueName, std::uint32_t type,
     return kErrorSuccess;
 }
 
+long Registry::deleteValue(Key key, std::string_view valueName) {
+    OpenKey open;
+    if (const long status = resolve(key, &open); status != kErrorSuccess) {
+        return status;
+    }
+    if ((open.access & kKeySetValue) == 0 || failingWrites_.count({open.root, open.path}) != 0) {
+        return kErrorAccessDenied;
+    }
+    return open.node->removeValue(valueName) ? kErrorSuccess : kErrorFileNotFound;
+}
+
 long Registry::close(Key key) {
     if (roots_.count(key) != 0) {
         return kErrorSuccess;

@@ -29,6 +29,7 @@ public:
                std::uint32_t* dataSize) const;
     long set(Key key, std::string_view valueName, std::uint32_t type, const std::uint8_t* data,
              std::uint32_t dataSize);
+    long deleteValue(Key key, std::string_view valueName);
     long close(Key key);
     // The key behind a handle, for saving and restoring it.
     long node(Key key, std::shared_ptr<RegistryNode>* result) const;

@@ -43,6 +43,10 @@ void RegistryNode::setValue(std::string_view valueName, std::uint32_t kind,
     it->second.bytes = std::move(bytes);
 }
 
+bool RegistryNode::removeValue(std::string_view valueName) {
+    return values.erase(FoldCase(valueName)) != 0;
+}
+
 void ReplaceContents(RegistryNode& target, RegistryNode&& source) {
     for (auto& [name, child] : target.subkeys) {
         MarkDeleted(*child);

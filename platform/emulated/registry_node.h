@@ -33,6 +33,8 @@ struct RegistryNode {
     const RegistryValue* value(std::string_view valueName) const;
     // Stores kind and bytes; an existing value keeps the spelling of its name.
     void setValue(std::string_view valueName, std::uint32_t kind, std::vector<std::uint8_t> bytes);
+    // False when there was no such value.
+    bool removeValue(std::string_view valueName);
 };
 
 // Gives `target` the values and subkeys of `source` in place, so handles to

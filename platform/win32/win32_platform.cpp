@@ -86,6 +86,10 @@ long Win32Platform::RegSetValueExA(Key key, const std::string& valueName, std::u
     return ::RegSetValueExA(ToHkey(key), valueName.c_str(), 0, type, data, dataSize);
 }
 
+long Win32Platform::RegDeleteValueA(Key key, const std::string& valueName) {
+    return ::RegDeleteValueA(ToHkey(key), valueName.c_str());
+}
+
 long Win32Platform::RegCloseKey(Key key) {
     return ::RegCloseKey(ToHkey(key));
 }

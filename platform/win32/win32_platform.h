@@ -18,6 +18,7 @@ public:
                           std::uint8_t* data, std::uint32_t* dataSize) override;
     long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t dataSize) override;
+    long RegDeleteValueA(Key key, const std::string& valueName) override;
     long RegCloseKey(Key key) override;
     long RegSaveKeyA(Key key, const std::string& file) override;
     long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) override;

@@ -50,6 +50,18 @@ TEST_F(RegistryLayer, TextIsStoredAsAStringAndReadsBackUnchanged) {
     ExpectAllKeysClosed();
 }
 
+TEST_F(RegistryLayer, DeleteValueLeavesTheValueAbsentAndCountsMissingOnesAsDone) {
+    ASSERT_TRUE(modregistry::SetValue(p, ValueKind::Text, HKCU, key, "Gone", "10"));
+    ASSERT_TRUE(modregistry::SetValue(p, ValueKind::Text, HKCU, key, "Kept", "20"));
+    EXPECT_TRUE(modregistry::DeleteValue(p, HKCU, key, "GONE")) << "names match in any case";
+    EXPECT_EQ(ReadRaw(p, HKCU, key, "Gone").status, platform::kErrorFileNotFound);
+    EXPECT_EQ(Get("Kept"), "20");
+    EXPECT_TRUE(modregistry::DeleteValue(p, HKCU, key, "Gone")) << "already absent";
+    EXPECT_TRUE(modregistry::DeleteValue(p, HKCU, key + "\\Absent", "Gone")) << "no key";
+    EXPECT_FALSE(KeyExists(p, HKCU, key + "\\Absent")) << "a removal creates no key";
+    ExpectAllKeysClosed();
+}
+
 TEST_F(RegistryLayer, StringsEndAtTheirFirstNul) {
     ASSERT_TRUE(WriteRaw(p, HKCU, key, "Odd", kRegSz, {'a', 'b', 0, 'c', 'd'}));
     EXPECT_EQ(Get("Odd"), "ab");

@@ -38,6 +38,7 @@ TEST_F(RegistryFaults, RefusedOpensAndWritesShowOnlyInTheResult) {
     ASSERT_TRUE(modregistry::SetValue(p, ValueKind::Text, HKCU, key, "V", "1"));
     emulated.failValueWrites(platform::kHkeyCurrentUser, key);
     EXPECT_FALSE(modregistry::SetValue(p, ValueKind::Text, HKCU, key, "V", "2"));
+    EXPECT_FALSE(modregistry::DeleteValue(p, HKCU, key, "V"));
     EXPECT_EQ(Get("V"), "1");
     emulated.failKeyOpen(platform::kHkeyCurrentUser, key);
     EXPECT_EQ(Get("V", "NO"), "NO");
@@ -53,6 +54,12 @@ TEST_F(RegistryFaults, EachOperationAsksForNoMoreRightsThanItNeeds) {
     emulated.limitKeyAccess(platform::kHkeyCurrentUser, key, platform::kKeyRead);
     EXPECT_EQ(Get("V"), "1");
     EXPECT_FALSE(modregistry::SetValue(p, ValueKind::Text, HKCU, key, "V", "2"));
+    EXPECT_FALSE(modregistry::DeleteValue(p, HKCU, key, "V"));
+    EXPECT_EQ(Get("V"), "1");
+
+    // Removing a value needs the right to set values and no more.
+    emulated.limitKeyAccess(platform::kHkeyCurrentUser, key, platform::kKeySetValue);
+    EXPECT_TRUE(modregistry::DeleteValue(p, HKCU, key, "V"));
 
     // Reading and writing, but not saving or restoring the whole key.
     emulated.limitKeyAccess(platform::kHkeyCurrentUser, key,
