@@ -1,7 +1,7 @@
 #include "tarrow/main/main_form.h"
 
 #include "registry/modregistry.h"
-#include "registry/timeout_places.h"
+#include "shutdown/timeout_places.h"
 #include "tarrow/pictures.h"
 #include "tarrow/program/tarrow_app.h"
 

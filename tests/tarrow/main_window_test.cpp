@@ -1,6 +1,6 @@
 // The main window: which hot areas the markers offer, and where each hot
 // area leads.
-#include "registry/timeout_places.h"
+#include "shutdown/timeout_places.h"
 #include "tests/tarrow/tarrow_fixture.h"
 
 namespace tarrow {

@@ -1,5 +1,5 @@
 // The saved-settings text: its exact bytes and reading it back.
-#include "registry/saved_settings.h"
+#include "shutdown/saved_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "registry/saved_settings.h"
+#include "shutdown/saved_settings.h"
 
 namespace tarrow {
 

@@ -1,4 +1,4 @@
-#include "registry/timeout_places.h"
+#include "shutdown/timeout_places.h"
 
 #include "registry/number_text.h"
 

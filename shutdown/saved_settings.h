@@ -4,7 +4,7 @@
 // find it; the shutdown-sound key is saved beside it as a hive file.
 #pragma once
 
-#include "registry/timeout_places.h"
+#include "shutdown/timeout_places.h"
 
 #include <array>
 #include <cstddef>

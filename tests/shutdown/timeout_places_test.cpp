@@ -1,9 +1,9 @@
 // The table of time-out places: both walking orders and how they relate, and
 // the same walk through a real registry.
-#include "registry/timeout_places.h"
+#include "shutdown/timeout_places.h"
 
 #include "registry/modregistry.h"
-#include "registry/saved_settings.h"
+#include "shutdown/saved_settings.h"
 #include "tests/support/test_machine.h"
 
 #include <gtest/gtest.h>

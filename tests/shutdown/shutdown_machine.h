@@ -1,0 +1,145 @@
+// An emulated machine for the shutdown operations: the eight places made as
+// a test wants them, every pair and the sound key looked at as stored, and
+// the saved files in both folders.
+#pragma once
+
+#include "platform/emulated/emulated_platform.h"
+#include "platform/files.h"
+#include "registry/modregistry.h"
+#include "shutdown/progress.h"
+#include "shutdown/saved_settings.h"
+#include "shutdown/timeout_places.h"
+#include "tests/registry/registry_test_helpers.h"
+#include "tests/support/test_machine.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace tarrow::testing {
+
+// A pair as stored: whether its key exists, and its value (kind and bytes)
+// when there is one.
+struct StoredPair {
+    bool keyExists = false;
+    std::optional<RawValue> value;
+
+    bool operator==(const StoredPair& other) const {
+        return keyExists == other.keyExists && value.has_value() == other.value.has_value() &&
+               (!value || (value->kind == other.value->kind && value->bytes == other.value->bytes));
+    }
+};
+using Snapshot = std::array<StoredPair, kTimeoutPairCount>; // in the reading order
+
+inline std::string Describe(const StoredPair& pair) {
+    if (!pair.keyExists) {
+        return "<no key>";
+    }
+    if (!pair.value) {
+        return "<absent>";
+    }
+    return "kind " + std::to_string(pair.value->kind) + " \"" +
+           std::string(pair.value->bytes.begin(), pair.value->bytes.end()) + "\"";
+}
+
+struct ShutdownMachine {
+    TestMachine machine;
+    platform::EmulatedPlatform& emulated = *machine.emulated();
+    platform::Platform& p = machine.platform();
+    const std::string programFolder = "C:\\Program Files\\Tarrow";
+    const std::string systemDirectory = "C:\\windows\\system32";
+    shutdown::MemoryProgress bar{180.0f};
+
+    ShutdownMachine() {
+        std::filesystem::create_directories(emulated.hostPath(programFolder));
+        emulated.setModulePath(programFolder + "\\Tarrow.exe");
+    }
+
+    // The keys of all eight places, as on a machine with every profile.
+    void CreateAllPlaces() {
+        for (const TimeoutPlace& place : kTimeoutPlaces) {
+            emulated.createKey(RootKey(place.root), std::string(place.keyPath));
+        }
+    }
+    // Gives every pair whose key exists a text of its own, "t<entry>" with
+    // a space inside for some; returns them in the reading order ("" where
+    // the key is missing).
+    std::array<std::string, kTimeoutPairCount> SetDistinctValues() {
+        std::array<std::string, kTimeoutPairCount> values;
+        for (std::size_t k = 0; k < kTimeoutPairCount; ++k) {
+            const ReadPair& pair = ReadingOrder()[k];
+            if (!KeyExists(p, pair.place->root, std::string(pair.place->keyPath))) {
+                continue;
+            }
+            values[k] = k % 5 == 0 ? "t " + std::to_string(k) + " " : "t" + std::to_string(k);
+            EXPECT_TRUE(modregistry::SetValue(p, ValueKind::Text, pair.place->root,
+                                              std::string(pair.place->keyPath),
+                                              std::string(TimeoutName(pair.timeout)), values[k]));
+        }
+        return values;
+    }
+
+    StoredPair Stored(std::size_t entry) {
+        const ReadPair& pair = ReadingOrder()[entry];
+        const std::string keyPath(pair.place->keyPath);
+        StoredPair stored;
+        stored.keyExists = KeyExists(p, pair.place->root, keyPath);
+        RawValue raw =
+            ReadRaw(p, pair.place->root, keyPath, std::string(TimeoutName(pair.timeout)), 256);
+        if (raw.status == platform::kErrorSuccess) {
+            stored.value = std::move(raw);
+        }
+        return stored;
+    }
+    Snapshot TakeSnapshot() {
+        Snapshot snapshot;
+        for (std::size_t k = 0; k < kTimeoutPairCount; ++k) {
+            snapshot[k] = Stored(k);
+        }
+        return snapshot;
+    }
+    // The pair's value as a string value, or nullopt when it is no string.
+    // Windows hands over a NUL after a string stored without one.
+    std::optional<std::string> Text(std::size_t entry) {
+        const StoredPair stored = Stored(entry);
+        if (!stored.value || stored.value->kind != platform::kRegSz) {
+            return std::nullopt;
+        }
+        std::string text(stored.value->bytes.begin(), stored.value->bytes.end());
+        if (!text.empty() && text.back() == '\0') {
+            text.pop_back();
+        }
+        return text;
+    }
+
+    std::string MarkerText(const Marker& marker) {
+        return modregistry::GetValue(p, RegistryRoot::CurrentUser, std::string(marker.keyPath),
+                                     std::string(marker.valueName), "<no key>");
+    }
+    std::string Sound() {
+        return modregistry::GetValue(p, RegistryRoot::CurrentUser, std::string(kShutdownSoundKey),
+                                     "", "<no key>");
+    }
+    void SetSound(const std::string& file) {
+        ASSERT_TRUE(modregistry::SetValue(p, ValueKind::Text, RegistryRoot::CurrentUser,
+                                          std::string(kShutdownSoundKey), "", file));
+    }
+
+    std::string InProgramFolder(std::string_view file) const {
+        return SavedFilePath(programFolder, file);
+    }
+    std::string InSystemDirectory(std::string_view file) const {
+        return SavedFilePath(systemDirectory, file);
+    }
+    std::optional<std::string> Content(const std::string& path) {
+        return platform::ReadWholeFile(p, path);
+    }
+    bool Exists(const std::string& path) {
+        return p.GetFileAttributesA(path) != platform::kInvalidFileAttributes;
+    }
+};
+
+} // namespace tarrow::testing
