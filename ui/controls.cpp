@@ -86,11 +86,13 @@ OptionButton::OptionButton(Form& form, std::string name, Frame& frame, TwipRect 
 void OptionButton::setSelected(bool selected) {
     if (selected) {
         for (const auto& control : form().controls()) {
-            auto* sibling = dynamic_cast<OptionButton*>(control.get());
-            if (sibling != nullptr && sibling != this && &sibling->frame() == &frame_ &&
-                sibling->selected_) {
-                sibling->selected_ = false;
-                sibling->changed();
+            if (control->kind() != ControlKind::OptionButton || control.get() == this) {
+                continue;
+            }
+            auto& sibling = static_cast<OptionButton&>(*control);
+            if (&sibling.frame() == &frame_ && sibling.selected_) {
+                sibling.selected_ = false;
+                sibling.changed();
             }
         }
     }

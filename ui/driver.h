@@ -44,8 +44,8 @@ public:
     // (buttons + icon + default button). Returns the classic answer number.
     virtual int messageBox(const std::string& text, const std::string& title,
                            std::uint32_t style) = 0;
-    // An empty counting loop of `rounds` rounds that only paces a progress
-    // bar; the window thread does nothing else meanwhile.
+    // Paces a progress bar for PauseLength(rounds) (ui/pacing.h); the window
+    // thread does nothing else meanwhile.
     virtual void pause(std::uint32_t rounds) = 0;
     // Ends the program at once, with all its windows.
     virtual void endProgram() = 0;

@@ -136,10 +136,13 @@ void Form::mouseUp(TwipPoint point, MouseButton button) {
     if (!takesInput()) {
         return;
     }
+    // A click is a press and a release on the same control, or both on the
+    // surface: a press dragged off the window and let go outside is none.
     Control* released = controlAt(point);
+    const TwipRect client{0, 0, design_.clientSize.width, design_.clientSize.height};
     if (pressed == PressTarget::Control && released == pressedControl) {
         released->click();
-    } else if (pressed == PressTarget::Surface && released == nullptr) {
+    } else if (pressed == PressTarget::Surface && released == nullptr && client.contains(point)) {
         onClick();
     }
 }

@@ -1,10 +1,12 @@
 // Mouse input on the form windows: clicks on hot areas, on the surface and
 // on a disabled form, and dragging the window by its surface.
 #include "tests/ui/win32_ui_support.h"
+#include "ui/pacing.h"
 #include "ui/win32/win32_driver.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stdexcept>
 
 namespace tarrow::testing {
@@ -86,6 +88,28 @@ TEST(Win32Input, ClicksReachTheHotAreaUnderThemWhileItIsVisible) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST(Win32Input, APressDraggedOffTheWindowAndReleasedOutsideIsNoClick) {
+    ui::Win32Driver driver;
+    HotAreaForm hot(driver);
+    hot.form.show();
+    HWND window = WindowOf(hot.form);
+    ASSERT_NE(window, nullptr);
+    const SIZE client = ClientSize(window);
+    // The window holds the mouse from the press on, so the release comes to
+    // it with a point outside its client area.
+    for (const POINT outside : {POINT{client.cx + 40, client.cy / 2}, POINT{-5, -5}}) {
+        SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, At({client.cx - 2, client.cy - 2}));
+        EXPECT_EQ(GetCapture(), window);
+        SendMessageA(window, WM_LBUTTONUP, 0, At(outside));
+    }
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, At(ClientPixel(hot.first->rect().center())));
+    SendMessageA(window, WM_LBUTTONUP, 0, At({client.cx + 40, 10}));
+    EXPECT_EQ(hot.form.surfaceClicks, 0);
+    EXPECT_EQ(hot.clicksA, 0);
+    SendClick(window, {client.cx - 2, client.cy - 2});
+    EXPECT_EQ(hot.form.surfaceClicks, 1) << "the same press and release inside is a click";
+}
+
 TEST(Win32Input, RealClicksOnADisabledFormDoNothing) {
     ui::Win32Driver driver;
     HotAreaForm hot(driver);
@@ -162,7 +186,7 @@ TEST(Win32Input, DraggingTheSurfaceMovesTheWindowButNotFromAHotArea) {
     EXPECT_EQ(WindowRect(window).left, dragged.left);
 }
 
-TEST(Win32Input, APauseTakesTimeAndLeavesClicksWaiting) {
+TEST(Win32Input, APauseLastsItsFixedTimeAndLeavesClicksWaiting) {
     ui::Win32Driver driver;
     HotAreaForm hot(driver);
     hot.form.show();
@@ -172,10 +196,23 @@ TEST(Win32Input, APauseTakesTimeAndLeavesClicksWaiting) {
     PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageA(window, WM_LBUTTONUP, 0, at);
 
-    // The loop is not optimised away, and it handles no messages.
-    const DWORD start = GetTickCount();
-    driver.pause(300'000'000);
-    EXPECT_GE(GetTickCount() - start, 20u);
+    // A long pause, and many short ones that must add up to their total
+    // although the system's sleep is coarser than each of them. Neither
+    // handles a message.
+    using namespace std::chrono_literals;
+    using Clock = std::chrono::steady_clock;
+    auto start = Clock::now();
+    driver.pause(50'000'000);
+    auto took = Clock::now() - start;
+    EXPECT_GE(took, ui::PauseLength(50'000'000));
+    EXPECT_LT(took, ui::PauseLength(50'000'000) + 100ms);
+    start = Clock::now();
+    for (int step = 0; step < 100; ++step) {
+        driver.pause(1'000'000);
+    }
+    took = Clock::now() - start;
+    EXPECT_GE(took, ui::PauseLength(100'000'000));
+    EXPECT_LT(took, ui::PauseLength(100'000'000) + 200ms);
     EXPECT_EQ(hot.clicksA, 0);
     Pump(20);
     EXPECT_EQ(hot.clicksA, 1);

@@ -1,11 +1,13 @@
 #include "ui/win32/win32_driver.h"
 
+#include "ui/pacing.h"
 #include "ui/win32/picture_loader.h"
 #include "ui/win32/win32_window.h"
 
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <chrono>
 #include <utility>
 
 namespace ui {
@@ -61,12 +63,20 @@ int Win32Driver::messageBox(const std::string& text, const std::string& title,
 }
 
 void Win32Driver::pause(std::uint32_t rounds) {
-    // Each round writes to a volatile, so the loop cannot be optimised away.
-    volatile std::uint32_t sink = 0;
-    for (std::uint32_t round = 0; round < rounds; ++round) {
-        sink = round;
+    // The system's sleep is as coarse as its timer (often 15.6 ms): sleep
+    // through the long part of a pause, then yield until the very end.
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kSleepGrain = std::chrono::milliseconds(20);
+    const auto end = Clock::now() + PauseLength(rounds);
+    for (auto now = Clock::now(); now < end; now = Clock::now()) {
+        const auto left = end - now;
+        if (left > kSleepGrain) {
+            Sleep(static_cast<DWORD>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(left - kSleepGrain).count()));
+        } else {
+            SwitchToThread();
+        }
     }
-    static_cast<void>(sink);
 }
 
 void Win32Driver::endProgram() {
