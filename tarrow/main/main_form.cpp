@@ -47,6 +47,9 @@ const HotAreaDesign& HotAreaNamed(std::string_view name) {
 // The progress bar lies in the free band below the menu's column.
 constexpr ui::TwipRect kProgressBar{4920, 5400, 4455, 255};
 
+// The speed-up makes this many progress steps.
+constexpr float kApplySteps = 180.0f;
+
 // Markers read with this default count as not set when their key is missing.
 const std::string kMarkerDefault = " ";
 
@@ -60,8 +63,12 @@ MainForm::MainForm(TarrowApp& app)
     PB1.setVisible(false);
 
     Label1.onClick = [this] { driver().endProgram(); };
-    // Label3 (rating), Label6 (settings window) and Label5 (restore) do
-    // nothing yet: the operations behind them are not built.
+    Label3.onClick = [this] { RateSettings(); };
+    Label6.onClick = [this] {
+        OpenChild(app_.Working());
+        PB1.setMax(kApplySteps);
+    };
+    Label5.onClick = [this] { RestoreSettings(); };
     Label7.onClick = [this] { OpenChild(app_.Form6()); };
     Label8.onClick = [this] { OpenChild(app_.Form7()); };
     Label2.onClick = [this] { OpenChild(app_.Form3()); };

@@ -7,11 +7,25 @@ namespace tarrow {
 TarrowApp::TarrowApp(platform::Platform& platform, ui::Driver& driver,
                      modxpstyle::ProgramIdentity identity)
     : platform_(platform), driver_(driver), identity_(std::move(identity)), check_(*this),
-      form1_(*this), form2_(*this), filee_(*this, PictureWindowId::Filee),
+      form1_(*this), form2_(*this), working_(*this), filee_(*this, PictureWindowId::Filee),
       star_(*this, PictureWindowId::Star), fast_(*this, PictureWindowId::Fast),
       normal_(*this, PictureWindowId::Normal), slow_(*this, PictureWindowId::Slow),
       form6_(*this, PictureWindowId::Form6), form7_(*this, PictureWindowId::Form7),
       form3_(*this, PictureWindowId::Form3) {}
+
+PictureWindow& TarrowApp::RatingWindow(shutdown::Rating rating) {
+    switch (rating) {
+    case shutdown::Rating::Star:
+        return star_;
+    case shutdown::Rating::Fast:
+        return fast_;
+    case shutdown::Rating::Normal:
+        return normal_;
+    case shutdown::Rating::Slow:
+        break;
+    }
+    return slow_;
+}
 
 void TarrowApp::Start() {
     check_.load();

@@ -6,7 +6,9 @@
 
 #include "manifest/modxpstyle.h"
 #include "platform/platform.h"
+#include "shutdown/rating.h"
 #include "tarrow/main/main_form.h"
+#include "tarrow/settings/working_form.h"
 #include "tarrow/startup/check_form.h"
 #include "tarrow/startup/intro_form.h"
 #include "tarrow/windows/picture_window.h"
@@ -31,6 +33,7 @@ public:
     CheckForm& Check() { return check_; }
     IntroForm& Form1() { return form1_; }
     MainForm& Form2() { return form2_; }
+    WorkingForm& Working() { return working_; }
     PictureWindow& Filee() { return filee_; }
     PictureWindow& Star() { return star_; }
     PictureWindow& Fast() { return fast_; }
@@ -39,6 +42,8 @@ public:
     PictureWindow& Form6() { return form6_; }
     PictureWindow& Form7() { return form7_; }
     PictureWindow& Form3() { return form3_; }
+    // The window that shows a rating.
+    PictureWindow& RatingWindow(shutdown::Rating rating);
 
 private:
     platform::Platform& platform_;
@@ -48,6 +53,7 @@ private:
     CheckForm check_;
     IntroForm form1_;
     MainForm form2_;
+    WorkingForm working_;
     PictureWindow filee_;
     PictureWindow star_;
     PictureWindow fast_;

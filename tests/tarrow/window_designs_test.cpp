@@ -40,6 +40,7 @@ const WindowDesign kWindows[] = {
     {"Form7", "", BorderStyle::FixedDialog, {7500, 6000}, Placement::WindowsDefault, false, false},
     {"Form3", "", BorderStyle::FixedDialog, {4500, 3585}, Placement::CenterOwner, false, true},
     {"Filee", "", BorderStyle::FixedDialog, {4485, 4485}, Placement::CenterScreen, false, false},
+    {"Working", "", BorderStyle::FixedDialog, {5985, 3000}, Placement::CenterScreen, false, false},
 };
 
 const AreaDesign kAreas[] = {
@@ -55,6 +56,13 @@ const AreaDesign kAreas[] = {
     {"Form6", "Label1", {0, 0, 3855, 1575}, ""},
     {"Form7", "Label1", {0, 5520, 495, 615}, ""},
     {"Form3", "Label2", {3960, 0, 495, 375}, ""},
+    {"Working", "Check1", {2400, 1920, 3015, 255}, nullptr},
+    {"Working", "Command1", {3120, 2520, 1575, 375}, nullptr},
+    {"Working", "Command2", {1440, 2520, 1455, 375}, nullptr},
+    {"Working", "Frame1", {2400, 960, 3015, 855}, nullptr},
+    // The option buttons lie in the frame, 120 twips from its left edge.
+    {"Working", "Option1", {2520, 1320, 2535, 195}, nullptr},
+    {"Working", "Option2", {2520, 1560, 2535, 195}, nullptr},
 };
 // clang-format on
 
@@ -64,7 +72,7 @@ ui::Form& FormOf(TarrowApp& app, std::string_view accessor) {
         {"Check", &app.Check()}, {"Form1", &app.Form1()}, {"Form2", &app.Form2()},
         {"Star", &app.Star()},   {"Fast", &app.Fast()},   {"Normal", &app.Normal()},
         {"Slow", &app.Slow()},   {"Form6", &app.Form6()}, {"Form7", &app.Form7()},
-        {"Form3", &app.Form3()}, {"Filee", &app.Filee()},
+        {"Form3", &app.Form3()}, {"Filee", &app.Filee()}, {"Working", &app.Working()},
     };
     for (const auto& [name, form] : forms) {
         if (name == accessor) {
@@ -115,6 +123,56 @@ TEST_F(WindowDesigns, EveryClickableAreaLiesWhereItsPictureDrawsIt) {
     // seven.
     EXPECT_EQ(app->Form1().controls().size(), 1u);
     EXPECT_EQ(app->Form2().controls().size(), 8u) << "seven hot areas and the progress bar";
+}
+
+TEST_F(WindowDesigns, TheSettingsWindowHasItsCaptionsTabOrderFontAndOneOptionGroup) {
+    struct ControlDesign {
+        const char* name;
+        ui::ControlKind kind;
+        const char* caption;
+        int tabIndex;
+        bool tahoma;
+    };
+    const ControlDesign expected[] = {
+        {"Check1", ui::ControlKind::CheckBox, "Remove  windows shutdown sound", 0, true},
+        {"Command1", ui::ControlKind::CommandButton, "Processoring", 1, false},
+        {"Command2", ui::ControlKind::CommandButton, "Cancel", 2, false},
+        {"Frame1", ui::ControlKind::Frame, "Time out (For Advanced User)", 3, false},
+        {"Option1", ui::ControlKind::OptionButton, "Powerful", 4, true},
+        {"Option2", ui::ControlKind::OptionButton, "Fast(Our recommend)", 5, true},
+    };
+    WorkingForm& working = app->Working();
+    ASSERT_EQ(working.controls().size(), std::size(expected));
+    for (const ControlDesign& design : expected) {
+        SCOPED_TRACE(design.name);
+        const ui::Control* control = working.findControl(design.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->kind(), design.kind);
+        EXPECT_EQ(control->tabIndex(), design.tabIndex);
+        std::string caption;
+        const ui::Font* font = nullptr;
+        if (const auto* box = dynamic_cast<const ui::CheckBox*>(control)) {
+            caption = box->caption();
+            font = &box->font();
+        } else if (const auto* option = dynamic_cast<const ui::OptionButton*>(control)) {
+            caption = option->caption();
+            font = &option->font();
+            EXPECT_EQ(&option->frame(), &working.Frame1);
+        } else if (const auto* button = dynamic_cast<const ui::CommandButton*>(control)) {
+            caption = button->caption();
+        } else if (const auto* frame = dynamic_cast<const ui::Frame*>(control)) {
+            caption = frame->caption();
+        }
+        EXPECT_EQ(caption, design.caption);
+        if (design.tahoma) {
+            ASSERT_NE(font, nullptr);
+            EXPECT_EQ(font->name, "Tahoma");
+            EXPECT_EQ(font->points, 8.25);
+        }
+    }
+    EXPECT_EQ(working.Check1.value(), ui::CheckState::Unchecked);
+    EXPECT_FALSE(working.Option1.selected());
+    EXPECT_FALSE(working.Option2.selected());
 }
 
 TEST_F(WindowDesigns, TheMainAndIntroWindowsFitTheirHotAreas) {

@@ -1,0 +1,49 @@
+// Working, the settings window: the user picks how short the shutdown
+// time-outs become and whether the shutdown sound goes, then applies the
+// choice or cancels. Hiding it keeps the choices for the next opening.
+#pragma once
+
+#include "shutdown/apply.h"
+#include "ui/form.h"
+
+#include <string_view>
+
+namespace tarrow {
+
+class TarrowApp;
+
+// The warning shown before anything is changed: four lines joined by a lone
+// carriage return.
+inline constexpr std::string_view kApplyWarningText =
+    "Warning:\r"
+    "As this program can't working in some computer :\r"
+    "It is strongly recommended that you make a restore point befor changing any setting.\r"
+    "For create a restore point , go to =Start menu>Accessories>System Tools>System Restore";
+inline constexpr std::string_view kApplyWarningTitle = "Warning";
+
+class WorkingForm final : public ui::Form {
+public:
+    explicit WorkingForm(TarrowApp& app);
+
+    ui::CheckBox& Check1;
+    ui::CommandButton& Command1;
+    ui::CommandButton& Command2;
+    ui::Frame& Frame1;
+    ui::OptionButton& Option1;
+    ui::OptionButton& Option2;
+
+    // What the controls ask for now: only "Powerful" writes "0", and only a
+    // checked box (not a grayed one) silences the sound.
+    shutdown::ApplyChoice Choice() const;
+
+protected:
+    void onLoad() override;
+
+private:
+    void Command1_Click();
+    void Command2_Click();
+
+    TarrowApp& app_;
+};
+
+} // namespace tarrow

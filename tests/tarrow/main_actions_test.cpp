@@ -1,0 +1,315 @@
+// What the main window's hot areas start, clicked as a user would: the
+// settings window and the speed-up behind it, the restore, and the rating.
+#include "shutdown/saved_settings.h"
+#include "shutdown/timeout_places.h"
+#include "tests/tarrow/tarrow_fixture.h"
+
+namespace tarrow {
+namespace {
+
+using testing::TarrowWorld;
+
+constexpr std::uint64_t kApplyRounds = 160'000'000ull + 2'000'000ull;
+
+// The user's own shutdown time-outs and sound, as a test sets and reads them.
+struct UserSettings {
+    platform::Platform& p;
+
+    void Set(std::string_view name, const std::string& text) {
+        ASSERT_TRUE(modregistry::SetValue(p, ValueKind::Text, RegistryRoot::CurrentUser,
+                                          "Control Panel\\Desktop", std::string(name), text));
+    }
+    std::string Get(std::string_view name) {
+        return modregistry::GetValue(p, RegistryRoot::CurrentUser, "Control Panel\\Desktop",
+                                     std::string(name), "<no key>");
+    }
+    std::string Marker(const Marker& marker) {
+        return modregistry::GetValue(p, RegistryRoot::CurrentUser, std::string(marker.keyPath),
+                                     std::string(marker.valueName), "<no key>");
+    }
+    void SetSound(const std::string& file) {
+        ASSERT_TRUE(modregistry::SetValue(p, ValueKind::Text, RegistryRoot::CurrentUser,
+                                          std::string(kShutdownSoundKey), "", file));
+    }
+    std::string Sound() {
+        return modregistry::GetValue(p, RegistryRoot::CurrentUser, std::string(kShutdownSoundKey),
+                                     "", "<no key>");
+    }
+    // Every time-out of the user's own and the default profile.
+    std::string All() {
+        std::string all;
+        for (const auto& pair : ReadingOrder()) {
+            all += modregistry::GetValue(p, pair.place->root, std::string(pair.place->keyPath),
+                                         std::string(pair.valueName), "NO") +
+                   "|";
+        }
+        return all;
+    }
+};
+
+class MainActions : public testing::TarrowFixture {
+protected:
+    void SetUp() override {
+        user.Set(kHungAppTimeout, "5000");
+        user.Set(kWaitToKillAppTimeout, "20000");
+        user.SetSound("tada.wav");
+        StartToMainWindow();
+        ASSERT_TRUE(main().visible());
+    }
+    MainForm& main() { return app->Form2(); }
+    WorkingForm& working() { return app->Working(); }
+    std::string InSystemDirectory(std::string_view file) {
+        return SavedFilePath(SystemDirectory(), file);
+    }
+    std::string InProgramFolder(std::string_view file) {
+        return SavedFilePath("C:\\Program Files\\Tarrow", file);
+    }
+    bool Exists(const std::string& path) {
+        return p.GetFileAttributesA(path) != platform::kInvalidFileAttributes;
+    }
+    void ExpectBarDone() {
+        EXPECT_FALSE(main().PB1.visible());
+        EXPECT_EQ(main().PB1.value(), 0.0f);
+    }
+
+    UserSettings user{p};
+};
+
+TEST_F(MainActions, TheSettingsWindowOpensOverTheDisabledMenuAndCancelKeepsItsChoices) {
+    driver.click(main().Label6);
+    ASSERT_TRUE(working().visible());
+    EXPECT_NE(working().picture(), nullptr);
+    EXPECT_FALSE(main().enabled());
+    EXPECT_EQ(main().PB1.max(), 180.0f);
+    driver.click(main().Label3);
+    EXPECT_FALSE(app->Star().loaded()) << "the disabled menu takes no clicks";
+
+    driver.click(working().Option2);
+    driver.click(working().Check1);
+    driver.click(working().Command2);
+    EXPECT_FALSE(working().visible());
+    EXPECT_TRUE(main().enabled());
+    EXPECT_EQ(user.Marker(kChangeMarker), "<no key>") << "cancel writes nothing";
+    EXPECT_TRUE(driver.messages().empty());
+
+    driver.click(main().Label6);
+    EXPECT_TRUE(working().visible());
+    EXPECT_TRUE(working().Option2.selected());
+    EXPECT_EQ(working().Check1.value(), ui::CheckState::Checked);
+}
+
+TEST_F(MainActions, CancelInTheWarningChangesNothing) {
+    const std::string before = user.All();
+    driver.click(main().Label6);
+    driver.click(working().Option1);
+    driver.click(working().Check1);
+    driver.queueAnswer(ui::mb::kCancel);
+    driver.click(working().Command1);
+
+    ASSERT_EQ(driver.messages().size(), 1u);
+    const auto& warning = driver.messages().front();
+    EXPECT_EQ(warning.title, "Warning");
+    EXPECT_EQ(warning.style, ui::mb::kRetryCancel);
+    EXPECT_EQ(warning.text,
+              "Warning:\rAs this program can't working in some computer :\rIt is strongly "
+              "recommended that you make a restore point befor changing any setting.\rFor create "
+              "a restore point , go to =Start menu>Accessories>System Tools>System Restore");
+    EXPECT_EQ(user.All(), before);
+    EXPECT_EQ(user.Sound(), "tada.wav");
+    EXPECT_EQ(user.Marker(kSavedMarker), "");
+    EXPECT_FALSE(Exists(InSystemDirectory(kSavedValuesFile)));
+    EXPECT_TRUE(working().visible()) << "the window stays open with its choices";
+    EXPECT_TRUE(working().Option1.selected());
+    EXPECT_FALSE(main().enabled());
+    EXPECT_EQ(driver.pauseCount(), 0);
+}
+
+TEST_F(MainActions, RetryAppliesTheChoiceAndTheMenuOffersTheNoticeAndTheRestore) {
+    struct Case {
+        const char* option; // nullptr: none selected
+        ui::CheckState sound;
+        const char* text;
+        bool silenced;
+    };
+    const Case cases[] = {
+        {"Option1", ui::CheckState::Unchecked, "0", false},
+        {"Option2", ui::CheckState::Checked, "10", true},
+        {nullptr, ui::CheckState::Unchecked, "10", false},
+        {"Option1", ui::CheckState::Grayed, "0", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.option ? c.option : "no option") + " / " +
+                     std::to_string(static_cast<int>(c.sound)));
+        TarrowWorld world;
+        UserSettings settings{world.p};
+        settings.Set(kHungAppTimeout, "5000");
+        settings.SetSound("tada.wav");
+        world.StartToMainWindow();
+        MainForm& menu = world.app->Form2();
+        WorkingForm& window = world.app->Working();
+        world.driver.click(menu.Label6);
+        if (c.option != nullptr) {
+            world.driver.click(*window.findControl(c.option));
+        }
+        window.Check1.setValue(c.sound);
+        world.driver.queueAnswer(ui::mb::kRetry);
+        world.driver.click(window.Command1);
+
+        for (const auto& pair : WritingOrder()) {
+            const std::string value =
+                modregistry::GetValue(world.p, pair.place->root, std::string(pair.place->keyPath),
+                                      std::string(pair.valueName), "NO");
+            // Only the user's own and the default profile exist here.
+            const bool exists = pair.place->index == 0 || pair.place->index == 3;
+            EXPECT_EQ(value, exists ? c.text : "NO") << pair.place->index << pair.valueName;
+        }
+        EXPECT_EQ(settings.Sound(), c.silenced ? "" : "tada.wav");
+        EXPECT_EQ(settings.Marker(kChangeMarker), "1");
+        EXPECT_EQ(settings.Marker(kSavedMarker), "1");
+        EXPECT_FALSE(window.visible());
+        EXPECT_TRUE(menu.enabled());
+        EXPECT_TRUE(menu.Label5.visible());
+        EXPECT_TRUE(menu.Label7.visible());
+        EXPECT_FALSE(menu.Label6.visible()) << "the settings cannot be opened again";
+        EXPECT_FALSE(menu.PB1.visible());
+        EXPECT_EQ(menu.PB1.value(), 0.0f);
+        EXPECT_EQ(world.driver.pausedRounds(), kApplyRounds);
+        EXPECT_EQ(world.driver.messages().size(), 1u) << "no message follows the apply";
+    }
+}
+
+TEST_F(MainActions, WhenNothingCanBeSavedAWarningSaysSoAndTheMenuStaysAsItWas) {
+    emulated.failCreate(InProgramFolder(kSavedValuesFile));
+    const std::string before = user.All();
+    driver.click(main().Label6);
+    driver.click(working().Check1);
+    driver.queueAnswer(ui::mb::kRetry);
+    driver.click(working().Command1);
+
+    ASSERT_EQ(driver.messages().size(), 2u);
+    const auto& warning = driver.messages().back();
+    EXPECT_EQ(warning.title, "Warning");
+    EXPECT_EQ(warning.text, "The current settings could not be saved, so nothing was changed.");
+    EXPECT_EQ(warning.style & 0xFu, ui::mb::kOkOnly);
+    EXPECT_EQ(user.All(), before);
+    EXPECT_EQ(user.Sound(), "tada.wav");
+    EXPECT_EQ(user.Marker(kChangeMarker), "0");
+    EXPECT_EQ(user.Marker(kSavedMarker), "0");
+    EXPECT_TRUE(main().Label6.visible());
+    EXPECT_FALSE(main().Label7.visible());
+    EXPECT_FALSE(main().Label5.visible());
+    EXPECT_TRUE(main().enabled());
+    EXPECT_FALSE(working().visible());
+    ExpectBarDone();
+}
+
+TEST_F(MainActions, RestorePutsTheValuesBackAndOffersTheSettingsAgain) {
+    const std::string before = user.All();
+    driver.click(main().Label6);
+    driver.click(working().Option1);
+    driver.click(working().Check1);
+    driver.queueAnswer(ui::mb::kRetry);
+    driver.click(working().Command1);
+    ASSERT_EQ(user.Get(kHungAppTimeout), "0");
+    const auto saved = platform::ReadWholeFile(p, InSystemDirectory(kSavedValuesFile));
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->substr(0, 18), "0: 5000\r\n0: \r\n0: 2") << "the values from before";
+
+    driver.click(main().Label5);
+
+    EXPECT_EQ(user.All(), before);
+    EXPECT_EQ(user.Get(kPowerOffTimeOut), "") << "absent before, absent again";
+    EXPECT_EQ(user.Sound(), "tada.wav");
+    EXPECT_EQ(user.Marker(kChangeMarker), "0");
+    EXPECT_EQ(user.Marker(kSavedMarker), "0");
+    EXPECT_FALSE(main().Label5.visible());
+    EXPECT_FALSE(main().Label7.visible());
+    EXPECT_TRUE(main().Label6.visible());
+    EXPECT_FALSE(Exists(InProgramFolder(kSavedValuesFile)));
+    EXPECT_FALSE(Exists(InProgramFolder(kSavedSoundFile)));
+    EXPECT_EQ(platform::ReadWholeFile(p, InSystemDirectory(kSavedValuesFile)), saved)
+        << "the lasting copies stay";
+    ExpectBarDone();
+    EXPECT_EQ(main().PB1.max(), 100.0f);
+
+    driver.click(main().Label6);
+    EXPECT_TRUE(working().visible());
+    EXPECT_EQ(main().PB1.max(), 180.0f);
+    EXPECT_TRUE(working().Option1.selected()) << "the choices made before";
+}
+
+TEST_F(MainActions, TheRatingShowsTheWindowOfTheTotal) {
+    struct Case {
+        const char* everyValue; // at the ten pairs a fresh machine lets be written
+        const char* window;
+    };
+    const Case cases[] = {
+        {"1", "Star"},     {"2", "Fast"},     {"100", "Fast"},
+        {"101", "Normal"}, {"500", "Normal"}, {"501", "Slow"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.everyValue);
+        TarrowWorld world;
+        for (const auto& pair : WritingOrder()) {
+            modregistry::SetValue(world.p, ValueKind::Text, pair.place->root,
+                                  std::string(pair.place->keyPath), std::string(pair.valueName),
+                                  c.everyValue);
+        }
+        world.StartToMainWindow();
+        MainForm& menu = world.app->Form2();
+        world.driver.click(menu.Label3);
+
+        ui::Form* shown = nullptr;
+        for (ui::Form* form : world.driver.createdForms()) {
+            if (form->visible() && form != &menu) {
+                EXPECT_EQ(shown, nullptr) << "one rating window";
+                shown = form;
+            }
+        }
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->name(), c.window);
+        EXPECT_FALSE(menu.enabled());
+        EXPECT_FALSE(menu.PB1.visible());
+        EXPECT_EQ(menu.PB1.value(), 0.0f);
+        EXPECT_EQ(world.driver.pausedRounds(), 100'000'000u);
+        EXPECT_EQ(world.p.GetFileAttributesA("C:\\Program Files\\Tarrow\\information.dat"),
+                  platform::kInvalidFileAttributes);
+        world.driver.clickAt(*shown, {100, 100});
+        EXPECT_FALSE(shown->visible());
+        EXPECT_TRUE(menu.enabled());
+    }
+}
+
+TEST_F(MainActions, AUserRatesAppliesSeesTheNoticeRestoresAndRatesAgain) {
+    const auto rate = [this]() -> std::string {
+        driver.click(main().Label3);
+        for (ui::Form* form : driver.createdForms()) {
+            if (form->visible() && form != &main()) {
+                const std::string name = form->name();
+                driver.clickAt(*form, {100, 100});
+                return name;
+            }
+        }
+        return "none";
+    };
+    EXPECT_EQ(rate(), "Slow") << "5000 + 20000 in the user's own time-outs";
+
+    driver.click(main().Label6);
+    driver.click(working().Option2);
+    driver.queueAnswer(ui::mb::kRetry);
+    driver.click(working().Command1);
+    EXPECT_EQ(rate(), "Fast") << "the eight pairs that exist here, at 10";
+
+    driver.click(main().Label7);
+    EXPECT_TRUE(app->Form6().visible());
+    driver.clickAt(app->Form6(), {3000, 3000});
+    EXPECT_FALSE(app->Form6().visible());
+    EXPECT_TRUE(main().enabled());
+
+    driver.click(main().Label5);
+    EXPECT_EQ(rate(), "Slow");
+    EXPECT_EQ(user.Get(kHungAppTimeout), "5000");
+}
+
+} // namespace
+} // namespace tarrow
