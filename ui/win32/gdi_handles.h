@@ -115,13 +115,21 @@ private:
     HDC dc_;
 };
 
+// What SelectObject returns when it fails: the handle with every bit set.
+// The SDK's HGDI_ERROR makes it by passing the unsigned constant 0xFFFFFFFF
+// to a function that takes a signed long, a conversion that 64-bit builds
+// reject as changing the value; this is the same handle without it.
+inline HGDIOBJ gdiError() {
+    return reinterpret_cast<HGDIOBJ>(static_cast<LONG_PTR>(-1));
+}
+
 // An object selected into a device context until the end of a scope; the
 // object that was selected before is put back.
 class Selection {
 public:
     Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
     ~Selection() {
-        if (previous_ != nullptr && previous_ != HGDI_ERROR) {
+        if (previous_ != nullptr && previous_ != gdiError()) {
             SelectObject(dc_, previous_);
         }
     }

@@ -30,7 +30,7 @@ void PictureSurface::rebuild(const Win32Picture* picture, HDC reference, SIZE si
         return;
     }
     HGDIOBJ previous = SelectObject(dc.get(), bitmap.get());
-    if (previous == nullptr || previous == HGDI_ERROR) {
+    if (previous == nullptr || previous == gdiError()) {
         return;
     }
     // Smooth scaling when the screen's DPI stretches the picture.
