@@ -38,7 +38,7 @@ ARGS = None
 class TarrowStartup(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.desktop = WineDesktop(Path(ARGS.prefix), Path(ARGS.scripts))
+        cls.desktop = WineDesktop(Path(ARGS.prefix), Path(ARGS.scripts), ARGS.arch)
         cls.program_dir = cls.desktop.drive_c() / "Program Files" / "Tarrow"
         cls.images_dir = cls.desktop.system32() / "images"
 
@@ -140,6 +140,7 @@ class TarrowStartup(unittest.TestCase):
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
+    parser.add_argument("--arch", required=True, choices=["win32", "win64"])
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--bin", required=True)
     parser.add_argument("--images", required=True)

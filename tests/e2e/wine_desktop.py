@@ -1,5 +1,6 @@
 """A Wine prefix on an X display, seen and driven from outside like a person:
-programs are started with wine, windows are found and clicked with xdotool,
+programs are started with the Wine loader of the prefix's architecture (as
+scripts/wine-arch names it), windows are found and clicked with xdotool,
 files are looked at on the Linux side and the registry with Wine's reg."""
 
 import os
@@ -22,16 +23,26 @@ class Window:
 
 
 class WineDesktop:
-    def __init__(self, prefix: Path, scripts: Path):
+    def __init__(self, prefix: Path, scripts: Path, arch: str):
         self.prefix = prefix
         self.scripts = scripts
         self.env = dict(os.environ)
         self.env.update(
             WINEPREFIX=str(prefix),
-            WINEARCH="win32",
             WINEDEBUG="-all",
             WINEDLLOVERRIDES="mscoree,mshtml=",
         )
+        # WINEARCH, WINELOADER and WINESERVER; fails where this machine
+        # cannot run that Wine.
+        wine = subprocess.run(
+            [str(scripts / "wine-arch"), "--env", arch],
+            capture_output=True,
+            text=True,
+        )
+        if wine.returncode != 0:
+            raise RuntimeError(wine.stderr.strip())
+        self.env.update(line.split("=", 1) for line in wine.stdout.splitlines())
+        self.loader = self.env["WINELOADER"]
         display_file = Path(str(prefix) + ".display")
         if not self.env.get("DISPLAY") and display_file.exists():
             self.env["DISPLAY"] = display_file.read_text().strip()
@@ -49,7 +60,7 @@ class WineDesktop:
     # --- programs
     def start(self, windows_path: str, *args: str) -> subprocess.Popen:
         process = subprocess.Popen(
-            ["wine", windows_path, *args],
+            [self.loader, windows_path, *args],
             env=self.env,
             stdin=subprocess.DEVNULL,
             stdout=subprocess.DEVNULL,
@@ -60,7 +71,7 @@ class WineDesktop:
 
     def run(self, *command: str, timeout: float = 60) -> str:
         result = subprocess.run(
-            ["wine", *command],
+            [self.loader, *command],
             env=self.env,
             stdin=subprocess.DEVNULL,
             capture_output=True,
