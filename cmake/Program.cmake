@@ -6,10 +6,19 @@
 #   the given description. It starts on Windows XP too (xp_compat.cpp).
 #   The program's code gets the same values as
 #   kProgramIdentity from "program_identity.h", for the manifest it writes.
+#   The 32-bit Release build is what users get: its programs carry no symbols
+#   and no debug information (the static C++ runtime brings much of both).
+#   The 64-bit build only runs the tests under 64-bit Wine and keeps its
+#   symbols, so that Wine's backtraces name functions.
 function(tarrow_add_program target)
     cmake_parse_arguments(ARG "" "NAME;DESCRIPTION" "SOURCES;LIBRARIES;RESOURCES" ${ARGN})
     set(TARROW_PROGRAM_NAME "${ARG_NAME}")
     set(TARROW_FILE_DESCRIPTION "${ARG_DESCRIPTION}")
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(TARROW_PROCESSOR_ARCHITECTURE amd64)
+    else()
+        set(TARROW_PROCESSOR_ARCHITECTURE x86)
+    endif()
     set(TARROW_PROGRAM_MANIFEST "${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.exe.manifest")
     list(JOIN ARG_RESOURCES "\n" TARROW_EXTRA_RESOURCES)
     configure_file(${PROJECT_SOURCE_DIR}/cmake/program/program.manifest.in
@@ -23,4 +32,7 @@ function(tarrow_add_program target)
     target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_identity)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${ARG_NAME})
     target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES})
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        target_link_options(${target} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
+    endif()
 endfunction()

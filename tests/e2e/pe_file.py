@@ -1,5 +1,7 @@
-"""Reads what the tests look at in a 32-bit Windows executable: the DLLs it
-imports and its resources (manifest, version record, icon group)."""
+"""Reads what the tests look at in a Windows executable, 32- or 64-bit: the
+machine it is built for, the DLLs it imports, its resources (manifest,
+version record, icon group) and whether it carries symbols or debug
+information."""
 
 import struct
 from pathlib import Path
@@ -12,6 +14,17 @@ RT_MANIFEST = 24
 IMPORT_DIRECTORY = 1
 RESOURCE_DIRECTORY = 2
 
+MACHINE_I386 = 0x14C
+MACHINE_AMD64 = 0x8664
+
+# The optional header's magic, and where its data directories begin (after
+# their count) in each format.
+PE32 = 0x10B
+PE32_PLUS = 0x20B
+DIRECTORIES_AT = {PE32: 96, PE32_PLUS: 112}
+
+SYMBOL_SIZE = 18
+
 
 class PeFile:
     def __init__(self, path: Path):
@@ -21,20 +34,46 @@ class PeFile:
         pe = self._u32(0x3C)
         if self.data[pe : pe + 4] != b"PE\0\0":
             raise ValueError(f"{path} has no PE header")
-        sections, optional_size = struct.unpack_from("<H12xH", self.data, pe + 6)
+        (
+            self.machine,
+            sections,
+            _,
+            self.symbol_table,
+            self.symbol_count,
+            optional_size,
+        ) = struct.unpack_from("<HHIIIH", self.data, pe + 4)
         optional = pe + 24
-        if self._u16(optional) != 0x10B:
-            raise ValueError(f"{path} is not a 32-bit executable")
-        directory_count = self._u32(optional + 92)
+        magic = self._u16(optional)
+        if magic not in DIRECTORIES_AT:
+            raise ValueError(f"{path} has an unknown optional header ({magic:#x})")
+        self.bits = 64 if magic == PE32_PLUS else 32
+        directories = optional + DIRECTORIES_AT[magic]
+        directory_count = self._u32(directories - 4)
         self.directories = [
-            struct.unpack_from("<II", self.data, optional + 96 + 8 * i)
+            struct.unpack_from("<II", self.data, directories + 8 * i)
             for i in range(directory_count)
         ]
         self.sections = []
+        self.section_names = []
         table = optional + optional_size
         for i in range(sections):
-            _, size, address, raw_size, raw = struct.unpack_from("<8sIIII", self.data, table + 40 * i)
+            name, size, address, raw_size, raw = struct.unpack_from(
+                "<8sIIII", self.data, table + 40 * i
+            )
             self.sections.append((address, max(size, raw_size), raw))
+            self.section_names.append(self._section_name(name))
+
+    def _section_name(self, raw_name):
+        """A section's name; longer names (".debug_info") are "/offset" into
+        the string table behind the symbol table."""
+        name = raw_name.rstrip(b"\0").decode("ascii")
+        if name.startswith("/") and name[1:].isdigit() and self.symbol_table:
+            start = self.symbol_table + SYMBOL_SIZE * self.symbol_count + int(name[1:])
+            return self.data[start : self.data.index(b"\0", start)].decode("ascii")
+        return name
+
+    def debug_sections(self):
+        return [name for name in self.section_names if name.startswith((".debug", ".zdebug"))]
 
     def _u16(self, offset):
         return struct.unpack_from("<H", self.data, offset)[0]

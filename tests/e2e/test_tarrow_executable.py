@@ -1,5 +1,9 @@
-"""Tarrow.exe as a file: what it links against and the resources Windows
-reads before the program runs (manifest, version record, icon)."""
+"""Tarrow.exe as a file: the machine it is built for, what it links against,
+the resources Windows reads before the program runs (manifest, version
+record, icon) and, for the 32-bit build that users get, that it carries no
+symbols or debug information.
+
+--arch names the build: win32 (shipped) or win64 (tests under 64-bit Wine)."""
 
 import argparse
 import sys
@@ -7,7 +11,7 @@ import unittest
 import xml.etree.ElementTree as ET
 from pathlib import Path
 
-from pe_file import RT_MANIFEST, PeFile
+from pe_file import MACHINE_AMD64, MACHINE_I386, RT_MANIFEST, PeFile
 
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
 ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
@@ -30,6 +34,13 @@ SYSTEM_DLLS = {
 WINDOWS_10 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
 WINDOWS_7 = "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"
 
+# Per build: the PE machine, the pointer size in bits and the manifest's
+# processor architecture.
+ARCHITECTURES = {
+    "win32": (MACHINE_I386, 32, "x86"),
+    "win64": (MACHINE_AMD64, 64, "amd64"),
+}
+
 ARGS = None
 
 
@@ -39,6 +50,24 @@ class TarrowExecutable(unittest.TestCase):
         cls.exe = PeFile(Path(ARGS.bin) / "Tarrow.exe")
         cls.strings = cls.exe.version_strings()
         cls.manifest = ET.fromstring(cls.exe.resource(RT_MANIFEST, 1))
+        cls.machine, cls.bits, cls.processor = ARCHITECTURES[ARGS.arch]
+
+    def test_it_is_built_for_its_processor_and_names_it_in_its_manifest(self):
+        self.assertEqual(hex(self.exe.machine), hex(self.machine))
+        self.assertEqual(self.exe.bits, self.bits)
+        identities = list(self.manifest.iter(f"{ASM_V1}assemblyIdentity"))
+        self.assertEqual(len(identities), 2, "its own and the common controls'")
+        for identity in identities:
+            self.assertEqual(
+                identity.get("processorArchitecture"), self.processor, identity.get("name")
+            )
+
+    def test_the_shipped_build_carries_no_symbols_or_debug_information(self):
+        if ARGS.arch != "win32":
+            self.skipTest("the 64-bit build only runs tests and keeps its symbols")
+        self.assertEqual(self.exe.debug_sections(), [])
+        self.assertEqual(self.exe.symbol_count, 0)
+        self.assertEqual(self.exe.symbol_table, 0)
 
     def test_it_needs_only_libraries_that_come_with_windows(self):
         imported = {name.lower() for name in self.exe.imported_dlls()}
@@ -57,7 +86,6 @@ class TarrowExecutable(unittest.TestCase):
         ]
         self.assertEqual(len(controls), 1)
         self.assertEqual(controls[0].get("version"), "6.0.0.0")
-        self.assertEqual(controls[0].get("processorArchitecture"), "x86")
 
         dpi = self.manifest.find(f".//{WINDOWS_SETTINGS}dpiAware")
         self.assertIsNotNone(dpi)
@@ -87,6 +115,7 @@ def main():
     global ARGS
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin", required=True)
+    parser.add_argument("--arch", required=True, choices=sorted(ARCHITECTURES))
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0], "-v", *rest])
 
