@@ -3,6 +3,8 @@
 // click, fire timers and answer message boxes.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,7 +38,14 @@ public:
 
 class Driver {
 public:
+    // The program runs on `platform`: its end is the platform's process end,
+    // the one way out that the platform, the windows and tests all see.
+    explicit Driver(platform::Platform& platform) : platform_(platform) {}
     virtual ~Driver() = default;
+    Driver(const Driver&) = delete;
+    Driver& operator=(const Driver&) = delete;
+    platform::Platform& platform() const { return platform_; }
+
     virtual std::unique_ptr<NativeWindow> createWindow(Form& form) = 0;
     // The picture at `path` (file name case does not matter), or nullptr.
     virtual std::shared_ptr<const Picture> loadPicture(const std::string& path) = 0;
@@ -47,11 +56,18 @@ public:
     // Paces a progress bar for PauseLength(rounds) (ui/pacing.h); the window
     // thread does nothing else meanwhile.
     virtual void pause(std::uint32_t rounds) = 0;
-    // Ends the program at once, with all its windows.
-    virtual void endProgram() = 0;
-    virtual bool programEnded() const = 0;
+    // Ends the program at once, with all its windows: ExitProcess, which on
+    // Windows does not return.
+    void endProgram() { platform_.ExitProcess(0); }
+    // Whether the process was told to end (only ever true where ExitProcess
+    // returns: on the emulated machine). Windows take no input then, and
+    // start-up goes no further.
+    bool programEnded() const { return platform_.exitRequested(); }
     // Runs the message loop until the program ends; returns the exit code.
     virtual int run() = 0;
+
+private:
+    platform::Platform& platform_;
 };
 
 // Message box style numbers and answers.
@@ -59,6 +75,7 @@ namespace mb {
 inline constexpr std::uint32_t kOkOnly = 0;
 inline constexpr std::uint32_t kRetryCancel = 5;
 inline constexpr std::uint32_t kCritical = 16;
+inline constexpr std::uint32_t kExclamation = 48;
 inline constexpr int kOk = 1;
 inline constexpr int kCancel = 2;
 inline constexpr int kRetry = 4;

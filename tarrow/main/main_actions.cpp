@@ -16,7 +16,6 @@ namespace {
 const std::string kNothingSavedTitle = "Warning";
 const std::string kNothingSavedText =
     "The current settings could not be saved, so nothing was changed.";
-constexpr std::uint32_t kExclamation = 0x30;
 
 } // namespace
 
@@ -47,7 +46,8 @@ void MainForm::ApplySettings(const shutdown::ApplyChoice& choice) {
         return;
     }
     Offer(before);
-    driver().messageBox(kNothingSavedText, kNothingSavedTitle, ui::mb::kOkOnly | kExclamation);
+    driver().messageBox(kNothingSavedText, kNothingSavedTitle,
+                        ui::mb::kOkOnly | ui::mb::kExclamation);
 }
 
 void MainForm::RestoreSettings() {

@@ -10,7 +10,7 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     platform::Win32Platform platform;
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(platform);
     tarrow::TarrowApp app(platform, driver, kProgramIdentity);
     app.Start();
     return driver.run();

@@ -38,10 +38,8 @@ CheckForm::CheckForm(TarrowApp& app)
 
 void CheckForm::onInitialize() {
     bool overwrite = false;
+    // A restart ends the process here; loading goes no further then.
     modxpstyle::WriteStyleManifest(app_.platform(), app_.identity(), true, overwrite);
-    if (app_.platform().exitRequested()) {
-        driver().endProgram();
-    }
 }
 
 void CheckForm::onLoad() {

@@ -81,7 +81,7 @@ LRESULT CheckOf(HWND button) {
 }
 
 TEST(Win32Controls, ChildWindowsHaveTheirKindPlaceFontAndTabOrder) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     SettingsForm settings(driver);
     settings.form.show();
     ASSERT_NE(WindowOf(settings.form), nullptr);
@@ -134,7 +134,7 @@ TEST(Win32Controls, ChildWindowsHaveTheirKindPlaceFontAndTabOrder) {
 }
 
 TEST(Win32Controls, KeyboardWalksTheTabOrderAndPressesTheFocusedControl) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     SettingsForm settings(driver);
     settings.two->setSelected(true);
     settings.form.show();
@@ -172,7 +172,7 @@ TEST(Win32Controls, KeyboardWalksTheTabOrderAndPressesTheFocusedControl) {
 }
 
 TEST(Win32Controls, AFormActivatedAgainGivesTheFocusBackToItsControl) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     SettingsForm first(driver);
     first.form.show();
     SetFocus(first.child(*first.cancel));
@@ -186,7 +186,7 @@ TEST(Win32Controls, AFormActivatedAgainGivesTheFocusBackToItsControl) {
 }
 
 TEST(Win32Controls, CheckBoxAndOptionButtonsShowWhatTheirClicksDid) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     SettingsForm settings(driver);
     settings.form.show();
     HWND check = settings.child(*settings.check);
@@ -230,7 +230,7 @@ TEST(Win32Controls, CheckBoxAndOptionButtonsShowWhatTheirClicksDid) {
 }
 
 TEST(Win32Controls, ProgressBarFollowsMaxAndValue) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     SettingsForm settings(driver);
     settings.form.show();
     HWND bar = settings.child(*settings.bar);
@@ -257,7 +257,7 @@ TEST(Win32Controls, ProgressBarFollowsMaxAndValue) {
 }
 
 TEST(Win32Controls, TimersTickOnlyWhileEnabled) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     TestForm form(driver, Design("Timers", 100, 100));
     auto& early = form.timer("Timer1", 20, true);
     auto& late = form.timer("Timer2", 20, false);
@@ -306,7 +306,7 @@ HWND TooltipOf(HWND form) {
 }
 
 TEST(Win32Controls, HotAreaTooltipsFollowTheirVisibility) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     TestForm form(driver, Design("Tips", 300, 200));
     auto& rate = form.place<ui::HotArea>("Label3", TwipsOf(10, 10, 50, 30), "Rate my settings");
     form.place<ui::HotArea>("Label4", TwipsOf(10, 60, 50, 30), "Help");
@@ -332,7 +332,7 @@ TEST(Win32Controls, HotAreaTooltipsFollowTheirVisibility) {
 }
 
 TEST(Win32Controls, MessageBoxIsOwnedByTheActiveFormAndReturnsTheAnswer) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     TestForm form(driver, Design("Owner", 200, 100));
     form.show();
     HWND window = WindowOf(form);

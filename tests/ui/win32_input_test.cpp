@@ -45,7 +45,7 @@ struct HotAreaForm {
 };
 
 TEST(Win32Input, ClicksReachTheHotAreaUnderThemWhileItIsVisible) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     HotAreaForm hot(driver);
     hot.form.show();
     HWND window = WindowOf(hot.form);
@@ -89,7 +89,7 @@ TEST(Win32Input, ClicksReachTheHotAreaUnderThemWhileItIsVisible) {
 }
 
 TEST(Win32Input, APressDraggedOffTheWindowAndReleasedOutsideIsNoClick) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     HotAreaForm hot(driver);
     hot.form.show();
     HWND window = WindowOf(hot.form);
@@ -111,7 +111,7 @@ TEST(Win32Input, APressDraggedOffTheWindowAndReleasedOutsideIsNoClick) {
 }
 
 TEST(Win32Input, RealClicksOnADisabledFormDoNothing) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     HotAreaForm hot(driver);
     hot.form.show();
     ASSERT_NE(WindowOf(hot.form), nullptr);
@@ -134,7 +134,7 @@ TEST(Win32Input, RealClicksOnADisabledFormDoNothing) {
 }
 
 TEST(Win32Input, AMoveAtThePressPointDoesNotTurnAClickIntoADrag) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     auto design = Design("Drag", 300, 200);
     design.draggable = true;
     TestForm form(driver, design);
@@ -153,7 +153,7 @@ TEST(Win32Input, AMoveAtThePressPointDoesNotTurnAClickIntoADrag) {
 }
 
 TEST(Win32Input, DraggingTheSurfaceMovesTheWindowButNotFromAHotArea) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     auto design = Design("Drag", 300, 200);
     design.draggable = true;
     TestForm form(driver, design);
@@ -187,7 +187,7 @@ TEST(Win32Input, DraggingTheSurfaceMovesTheWindowButNotFromAHotArea) {
 }
 
 TEST(Win32Input, APauseLastsItsFixedTimeAndLeavesClicksWaiting) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     HotAreaForm hot(driver);
     hot.form.show();
     HWND window = WindowOf(hot.form);
@@ -219,7 +219,7 @@ TEST(Win32Input, APauseLastsItsFixedTimeAndLeavesClicksWaiting) {
 }
 
 TEST(Win32Input, AnExceptionFromAnEventEndsTheMessageLoopAndLeavesRun) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     HotAreaForm hot(driver);
     hot.first->onClick = [] { throw std::runtime_error("handler failed"); };
     hot.form.show();

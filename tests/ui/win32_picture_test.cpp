@@ -23,7 +23,7 @@ constexpr int kWorkingHeight = 200;
 constexpr int kWorkingBand = 48;
 
 TEST(Win32Picture, LoadsPicturesAndRefusesWhatIsNone) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     const std::string path = ImagePath("Working.jpg");
     const auto picture = driver.loadPicture(path);
     ASSERT_NE(picture, nullptr) << path;
@@ -45,7 +45,7 @@ TEST(Win32Picture, LoadsPicturesAndRefusesWhatIsNone) {
 }
 
 TEST(Win32Picture, FillsTheClientAreaTheRightWayUpAndStretched) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     // At its own size, then at twice its size.
     for (const int scale : {1, 2}) {
         SCOPED_TRACE(scale);
@@ -67,7 +67,7 @@ TEST(Win32Picture, FillsTheClientAreaTheRightWayUpAndStretched) {
 }
 
 TEST(Win32Picture, WithoutAPictureTheFormShowsTheButtonFace) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     TestForm form(driver, Design("Plain", 200, 100));
     EXPECT_FALSE(form.setPicture(ImagePath("no such picture.jpg")));
     form.show();
@@ -75,7 +75,7 @@ TEST(Win32Picture, WithoutAPictureTheFormShowsTheButtonFace) {
 }
 
 TEST(Win32Picture, TextLabelsAreDrawnOnThePictureAtOnce) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     TestForm form(driver, Design("Check", kWorkingWidth, kWorkingHeight));
     auto& label = form.place<ui::TextLabel>("Label1", TwipsOf(160, 100, 220, 20));
     ASSERT_TRUE(form.setPicture(ImagePath("Working.jpg")));
@@ -100,7 +100,7 @@ TEST(Win32Picture, TextLabelsAreDrawnOnThePictureAtOnce) {
 }
 
 TEST(Win32Picture, RealControlsTakeThePicturesColour) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     // Working.jpg's dark band is the place where the button face would show.
     TestForm form(driver, Design("", kWorkingWidth, kWorkingHeight, ui::BorderStyle::FixedDialog));
     auto& check = form.place<ui::CheckBox>("Check1", TwipsOf(300, 4, 90, 20), "");

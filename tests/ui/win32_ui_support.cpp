@@ -1,5 +1,6 @@
 #include "tests/ui/win32_ui_support.h"
 
+#include "platform/win32/win32_platform.h"
 #include "ui/win32/win32_window.h"
 
 #include <atomic>
@@ -7,6 +8,11 @@
 #include <thread>
 
 namespace tarrow::testing {
+
+platform::Platform& RealWindows() {
+    static platform::Win32Platform windows;
+    return windows;
+}
 
 ui::FormDesign Design(std::string name, int widthPx, int heightPx, ui::BorderStyle border) {
     ui::FormDesign design;

@@ -3,6 +3,7 @@
 // limit, the pixels of a window, and a mouse driven through SendInput.
 #pragma once
 
+#include "platform/platform.h"
 #include "ui/form.h"
 
 #include <windows.h>
@@ -37,6 +38,9 @@ protected:
         }
     }
 };
+
+// The real Windows under the drivers of the tests.
+platform::Platform& RealWindows();
 
 // A design in pixels of the usual 96 DPI (15 twips each).
 ui::FormDesign Design(std::string name, int widthPx, int heightPx,

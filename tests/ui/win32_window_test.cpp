@@ -35,7 +35,7 @@ void ExpectCentredOn(HWND window, const RECT& target) {
 }
 
 TEST(Win32Window, BorderlessFormIsACaptionlessPopupInTheTaskbar) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     auto design = Design("Tarrow", 399, 200);
     design.clientSize = {5985, 3000};
     TestForm form(driver, design);
@@ -77,7 +77,7 @@ TEST(Win32Window, BorderlessFormIsACaptionlessPopupInTheTaskbar) {
 }
 
 TEST(Win32Window, CaptionlessFixedDialogHasAThinFrameOnlyAndNoTaskbarButton) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     auto design = Design("", 300, 239, BorderStyle::FixedDialog);
     design.showInTaskbar = false;
     TestForm form(driver, design);
@@ -106,7 +106,7 @@ TEST(Win32Window, CaptionlessFixedDialogHasAThinFrameOnlyAndNoTaskbarButton) {
 }
 
 TEST(Win32Window, PlacementCentresOnTheWorkAreaOrOnTheOwner) {
-    ui::Win32Driver driver;
+    ui::Win32Driver driver(RealWindows());
     auto ownerDesign = Design("Owner", 500, 400);
     ownerDesign.placement = Placement::WindowsDefault;
     TestForm owner(driver, ownerDesign);

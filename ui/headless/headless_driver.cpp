@@ -54,7 +54,7 @@ int FirstButton(std::uint32_t style) {
 
 } // namespace
 
-HeadlessDriver::HeadlessDriver(platform::Platform& platform) : platform_(platform) {}
+HeadlessDriver::HeadlessDriver(platform::Platform& platform) : Driver(platform) {}
 
 std::unique_ptr<NativeWindow> HeadlessDriver::createWindow(Form& form) {
     forms_.push_back(&form);
@@ -62,7 +62,7 @@ std::unique_ptr<NativeWindow> HeadlessDriver::createWindow(Form& form) {
 }
 
 std::shared_ptr<const Picture> HeadlessDriver::loadPicture(const std::string& path) {
-    const auto content = platform::ReadWholeFile(platform_, path);
+    const auto content = platform::ReadWholeFile(platform(), path);
     if (!content || !LooksLikeAPicture(*content)) {
         return nullptr;
     }
@@ -93,10 +93,6 @@ void HeadlessDriver::pause(std::uint32_t rounds) {
     ++pauseCount_;
 }
 
-void HeadlessDriver::endProgram() {
-    ended_ = true;
-}
-
 void HeadlessDriver::click(const Control& control) {
     clickAt(control.form(), control.rect().center());
 }
@@ -119,14 +115,14 @@ bool HeadlessDriver::drag(Form& form, TwipPoint point, int buttons) {
 }
 
 void HeadlessDriver::fireTimer(Timer& timer) {
-    if (!ended_ && timer.form().timersRunning()) {
+    if (!programEnded() && timer.form().timersRunning()) {
         timer.tick();
     }
 }
 
 int HeadlessDriver::runTimers(int maxIntervals) {
     int intervals = 0;
-    while (intervals < maxIntervals && !ended_) {
+    while (intervals < maxIntervals && !programEnded()) {
         std::vector<Timer*> running;
         for (Form* form : forms_) {
             for (const auto& timer : form->timers()) {

@@ -22,8 +22,6 @@ public:
     std::shared_ptr<const Picture> loadPicture(const std::string& path) override;
     int messageBox(const std::string& text, const std::string& title, std::uint32_t style) override;
     void pause(std::uint32_t rounds) override;
-    void endProgram() override;
-    bool programEnded() const override { return ended_; }
     int run() override { return 0; }
 
     // --- Acting as the user
@@ -58,14 +56,12 @@ public:
     int pauseCount() const { return pauseCount_; }
 
 private:
-    platform::Platform& platform_;
     std::vector<Form*> forms_;
     std::vector<const Form*> drags_;
     std::deque<int> answers_;
     std::vector<ShownMessage> messages_;
     std::uint64_t pausedRounds_ = 0;
     int pauseCount_ = 0;
-    bool ended_ = false;
     bool inMessageBox_ = false;
 };
 

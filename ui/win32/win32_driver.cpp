@@ -32,9 +32,9 @@ void InitCommonControlClasses() {
 
 } // namespace
 
-Win32Driver::Win32Driver()
-    : oleInitialized_(SUCCEEDED(OleInitialize(nullptr))), dpi_(win32::Dpi::OfScreen()),
-      fonts_(dpi_) {
+Win32Driver::Win32Driver(platform::Platform& platform)
+    : Driver(platform), oleInitialized_(SUCCEEDED(OleInitialize(nullptr))),
+      dpi_(win32::Dpi::OfScreen()), fonts_(dpi_) {
     InitCommonControlClasses();
 }
 
@@ -77,11 +77,6 @@ void Win32Driver::pause(std::uint32_t rounds) {
             SwitchToThread();
         }
     }
-}
-
-void Win32Driver::endProgram() {
-    ended_ = true;
-    ExitProcess(0);
 }
 
 int Win32Driver::run() {

@@ -22,7 +22,7 @@ class Win32Driver final : public Driver {
 public:
     // Initialises OLE and the common controls for the calling thread, which
     // becomes the window thread, and reads the screen's DPI.
-    Win32Driver();
+    explicit Win32Driver(platform::Platform& platform);
     ~Win32Driver() override;
     Win32Driver(const Win32Driver&) = delete;
     Win32Driver& operator=(const Win32Driver&) = delete;
@@ -31,8 +31,6 @@ public:
     std::shared_ptr<const Picture> loadPicture(const std::string& path) override;
     int messageBox(const std::string& text, const std::string& title, std::uint32_t style) override;
     void pause(std::uint32_t rounds) override;
-    void endProgram() override;
-    bool programEnded() const override { return ended_; }
     // Runs the message loop until WM_QUIT and returns its exit code. An
     // exception that escaped a form's event is thrown again from here.
     int run() override;
@@ -54,7 +52,6 @@ private:
     win32::FontCache fonts_;
     win32::WindowHandle hiddenOwner_;
     std::exception_ptr failure_;
-    bool ended_ = false;
 };
 
 } // namespace ui
