@@ -100,22 +100,35 @@ public:
     void grantPrivilege(const std::string& name, bool held);
     bool privilegeEnabled(const std::string& name) const;
 
+    // What a started program can do with the standard output and error it
+    // inherited: write to them, and leave behind a process of its own that
+    // inherited them too and goes on writing after the program has ended,
+    // as a long-lived process started by a command does.
+    class ChildOutput {
+    public:
+        virtual ~ChildOutput() = default;
+        virtual void write(const std::string& text) = 0;      // standard output
+        virtual void writeError(const std::string& text) = 0; // standard error
+        // The lingering process writes each piece when a reader waits for
+        // output, then ends.
+        virtual void leaveRunning(std::vector<std::string> laterPieces) = 0;
+    };
     // A program that CreateProcessA can start: called with the command line
-    // and a writer to the child's standard output and error (the inherited
-    // handle); returns the exit code. The first word of a command line (quoted
+    // and its inherited output; returns the exit code. The first word of a command line (quoted
     // or not, with or without ".exe", any case) names the program. Commands
     // naming no registered program fail with kErrorFileNotFound, except the
     // running program (GetModuleFileNameA's name) starting itself, which is
     // recorded and not run. The program runs at once, inside CreateProcessA;
-    // its writer reaches the pipe only when the startup has
-    // STARTF_USESTDHANDLES, inheritance is asked for and stdOutput is the
-    // write end of a pipe created inheritable. Its copy of that end is closed
-    // when it returns, so once the parent closes its own, ReadFile reads the
-    // output and then fails with kErrorBrokenPipe. ReadFile on an empty pipe
-    // whose write end the parent still holds fails the same way, where Windows
-    // would wait for ever.
-    using Program = std::function<std::uint32_t(
-        const std::string& commandLine, const std::function<void(const std::string&)>& write)>;
+    // its output (and its error output) reaches a pipe only when the startup
+    // has STARTF_USESTDHANDLES, inheritance is asked for and stdOutput
+    // (stdError) is the write end of a pipe created inheritable. Its copy of that end is closed
+    // when it returns, so once the parent closes its own and the processes
+    // it left running have ended, ReadFile reads the output and then fails
+    // with kErrorBrokenPipe. ReadFile on an empty pipe whose write end the
+    // running program still holds throws std::logic_error: Windows would
+    // wait for ever there.
+    using Program =
+        std::function<std::uint32_t(const std::string& commandLine, ChildOutput& output)>;
     void registerProgram(const std::string& name, Program program);
 
     // --- Looking at what happened

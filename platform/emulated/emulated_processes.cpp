@@ -8,6 +8,46 @@
 
 namespace platform {
 
+namespace {
+
+// The standard output and error a started program inherited, if any.
+class InheritedOutput final : public EmulatedPlatform::ChildOutput {
+public:
+    InheritedOutput(std::optional<emulated::PipeEnd> output, std::optional<emulated::PipeEnd> error)
+        : output_(std::move(output)), error_(std::move(error)) {}
+    void write(const std::string& text) override { Write(output_, text); }
+    void writeError(const std::string& text) override { Write(error_, text); }
+    void leaveRunning(std::vector<std::string> laterPieces) override {
+        if (output_) {
+            output_->addLingeringWriter({laterPieces.begin(), laterPieces.end()});
+        }
+    }
+
+private:
+    static void Write(std::optional<emulated::PipeEnd>& end, const std::string& text) {
+        std::uint32_t written = 0;
+        if (end) {
+            end->write(text.data(), static_cast<std::uint32_t>(text.size()), &written);
+        }
+    }
+    std::optional<emulated::PipeEnd> output_;
+    std::optional<emulated::PipeEnd> error_;
+};
+
+// The child's copy of a standard handle: only the inheritable write end of
+// a pipe, handed on when handles are inherited.
+std::optional<emulated::PipeEnd> Inherit(emulated::KernelHandles& kernel, Handle handle,
+                                         const StartupInfo& startup, bool inheritHandles) {
+    auto* end = kernel.find<emulated::PipeEnd>(handle);
+    if ((startup.flags & kStartfUseStdHandles) == 0 || !inheritHandles || end == nullptr ||
+        !end->isWriteEnd() || !end->inheritable()) {
+        return std::nullopt;
+    }
+    return end->duplicate();
+}
+
+} // namespace
+
 bool EmulatedPlatform::CreatePipe(Handle* readEnd, Handle* writeEnd,
                                   const SecurityAttributes* security, std::uint32_t) {
     if (state_->pipeFailure != 0) {
@@ -40,23 +80,14 @@ bool EmulatedPlatform::CreateProcessA(const std::string& commandLine, const Secu
     }
     state_->started.push_back({commandLine, creationFlags, startup, inheritHandles});
     if (found != nullptr) {
-        // The child writes to the pipe only when it inherits the write end:
+        // The child writes to a pipe only when it inherits the write end:
         // the handle must be inheritable and inheritance asked for.
-        std::optional<emulated::PipeEnd> output;
-        auto* end = state_->kernel.find<emulated::PipeEnd>(startup.stdOutput);
-        if ((startup.flags & kStartfUseStdHandles) != 0 && inheritHandles && end != nullptr &&
-            end->isWriteEnd() && end->inheritable()) {
-            output.emplace(end->duplicate());
-        }
-        const auto write = [&output](const std::string& text) {
-            std::uint32_t written = 0;
-            if (output) {
-                output->write(text.data(), static_cast<std::uint32_t>(text.size()), &written);
-            }
-        };
+        InheritedOutput inherited(Inherit(state_->kernel, startup.stdOutput, startup, inheritHandles),
+                                  Inherit(state_->kernel, startup.stdError, startup, inheritHandles));
         const Program program = *found; // the program may register others while it runs
-        program(commandLine, write);
-        // The child has ended: its copy of the write end is closed.
+        program(commandLine, inherited);
+        // The child has ended: its copy of the write end is closed when
+        // `inherited` goes.
     }
     info->processId = state_->nextProcessId;
     info->threadId = state_->nextProcessId + 4;

@@ -4,6 +4,7 @@
 #include "platform/types.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 namespace platform::emulated {
@@ -41,6 +42,11 @@ PipeEnd PipeEnd::duplicate() const {
     return PipeEnd(pipe_, writeEnd_, inheritable_);
 }
 
+void PipeEnd::addLingeringWriter(std::deque<std::string> pieces) const {
+    pipe_->lingering.push_back(std::move(pieces));
+    ++pipe_->writers;
+}
+
 long PipeEnd::read(void* buffer, std::uint32_t toRead, std::uint32_t* read) {
     *read = 0;
     if (writeEnd_) {
@@ -49,7 +55,22 @@ long PipeEnd::read(void* buffer, std::uint32_t toRead, std::uint32_t* read) {
     if (toRead == 0) {
         return kErrorSuccess;
     }
+    // Time passes for the processes that outlived their parent program.
+    while (pipe_->data.empty() && !pipe_->lingering.empty()) {
+        auto& pieces = pipe_->lingering.front();
+        if (pieces.empty()) {
+            pipe_->lingering.pop_front();
+            --pipe_->writers;
+        } else {
+            pipe_->data = std::move(pieces.front());
+            pieces.pop_front();
+        }
+    }
     if (pipe_->data.empty()) {
+        if (pipe_->writers != 0) {
+            throw std::logic_error("ReadFile would wait for ever on an empty pipe: the running "
+                                   "program still holds a write end of it");
+        }
         return kErrorBrokenPipe;
     }
     const std::size_t count = std::min<std::size_t>(toRead, pipe_->data.size());

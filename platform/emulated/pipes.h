@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -12,7 +13,11 @@ namespace platform::emulated {
 struct PipeBuffer {
     std::string data;
     std::size_t readers = 0;
-    std::size_t writers = 0;
+    std::size_t writers = 0; // open write ends, those of lingering processes included
+    // Processes that inherited a write end and outlived the program that
+    // started them: each writes its pieces, one whenever a reader waits,
+    // then ends and closes its end.
+    std::deque<std::deque<std::string>> lingering;
 };
 
 // One end of a pipe, as a handle refers to it; the end closes when destroyed.
@@ -31,11 +36,18 @@ public:
     // holds the inherited handle.
     PipeEnd duplicate() const;
 
+    // A process that inherits this write end and goes on writing `pieces`
+    // after the program that started it has ended.
+    void addLingeringWriter(std::deque<std::string> pieces) const;
+
     // Win32 status codes. Reading gives what is buffered, up to `toRead`
-    // bytes. With nothing buffered the call fails with kErrorBrokenPipe: when
-    // no writer is left, as on Windows, and also while one is, where Windows
-    // would wait for data that nothing in a single-threaded emulation can
-    // still write. Writing with no reader left fails with kErrorNoData.
+    // bytes. With nothing buffered, a lingering process writes its next
+    // piece, or ends; with no writer left the call fails with
+    // kErrorBrokenPipe, as on Windows. When only write ends of the running
+    // program are left, Windows would wait for ever: the read throws
+    // std::logic_error instead, so that a reader that forgot to close its
+    // own copy of the write end fails loudly rather than passing.
+    // Writing with no reader left fails with kErrorNoData.
     long read(void* buffer, std::uint32_t toRead, std::uint32_t* read);
     long write(const void* buffer, std::uint32_t toWrite, std::uint32_t* written);
 

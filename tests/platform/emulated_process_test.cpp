@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -23,13 +24,13 @@ protected:
     std::vector<std::string> ran;
 
     void SetUp() override {
-        emulated.registerProgram("Shutdown",
-                                 [this](const std::string& commandLine, const auto& write) {
-                                     ran.push_back(commandLine);
-                                     write("first line\r\n");
-                                     write("second line\r\n");
-                                     return 3u;
-                                 });
+        emulated.registerProgram(
+            "Shutdown", [this](const std::string& commandLine, EmulatedPlatform::ChildOutput& out) {
+                ran.push_back(commandLine);
+                out.write("first line\r\n");
+                out.write("second line\r\n");
+                return 3u;
+            });
     }
 
     // Starts `commandLine` with the write end of a new pipe as its output.
@@ -92,6 +93,31 @@ TEST_F(Processes, OutputIsReadInPiecesThenThePipeIsBroken) {
     char byte = 0;
     EXPECT_FALSE(p.ReadFile(readEnd.get(), &byte, 1, &read));
     EXPECT_EQ(read, 0u);
+}
+
+TEST_F(Processes, AReadWaitsForProcessesLeftRunningButNeverForTheReaderItself) {
+    emulated.registerProgram("starter", [](const std::string&, EmulatedPlatform::ChildOutput& out) {
+        out.write("started\r\n");
+        out.leaveRunning({"later 1\r\n", "", "later 2\r\n"});
+        return 0u;
+    });
+    UniqueHandle readEnd(p);
+    ASSERT_TRUE(startPiped("starter", readEnd));
+    EXPECT_EQ(readAll(readEnd.get()), "started\r\nlater 1\r\nlater 2\r\n");
+    EXPECT_EQ(p.GetLastError(), static_cast<std::uint32_t>(kErrorBrokenPipe));
+
+    // A reader that kept its own write end would wait for ever on Windows.
+    UniqueHandle ownRead(p);
+    UniqueHandle ownWrite(p);
+    ASSERT_TRUE(p.CreatePipe(ownRead.put(), ownWrite.put(), nullptr, 0));
+    std::uint32_t written = 0;
+    ASSERT_TRUE(p.WriteFile(ownWrite.get(), "x", 1, &written));
+    char chunk[4];
+    std::uint32_t read = 0;
+    EXPECT_TRUE(p.ReadFile(ownRead.get(), chunk, sizeof chunk, &read));
+    EXPECT_THROW(p.ReadFile(ownRead.get(), chunk, sizeof chunk, &read), std::logic_error);
+    ownWrite.reset();
+    EXPECT_FALSE(p.ReadFile(ownRead.get(), chunk, sizeof chunk, &read));
 }
 
 TEST_F(Processes, AChildWritesNothingWithoutInheritingTheWriteEnd) {
