@@ -3,24 +3,12 @@
 // restarts the program so that the manifest takes effect.
 #pragma once
 
+#include "manifest/manifest_text.h"
 #include "platform/platform.h"
 
 #include <string>
 
 namespace tarrow::modxpstyle {
-
-// What the manifest says about the program; the same values feed the
-// executable's version resource.
-struct ProgramIdentity {
-    int major = 0;
-    int minor = 0;
-    int revision = 0;
-    std::string fileDescription;
-};
-
-// The manifest text with its placeholders filled in: `exeName` is the
-// executable's name without extension.
-std::string ManifestText(const std::string& exeName, const ProgramIdentity& identity);
 
 // "<folder>\<name>.exe.manifest" for the running executable.
 std::string ManifestPath(platform::Platform& platform);
