@@ -49,6 +49,9 @@ public:
     virtual std::unique_ptr<NativeWindow> createWindow(Form& form) = 0;
     // The picture at `path` (file name case does not matter), or nullptr.
     virtual std::shared_ptr<const Picture> loadPicture(const std::string& path) = 0;
+    // The picture stored in the running executable's resources under `id`
+    // (raw data: a JPEG, GIF or BMP file), or nullptr.
+    virtual std::shared_ptr<const Picture> loadResourcePicture(int id) = 0;
     // A modal message box; `style` is the classic MessageBox style number
     // (buttons + icon + default button). Returns the classic answer number.
     virtual int messageBox(const std::string& text, const std::string& title,

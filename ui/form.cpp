@@ -90,6 +90,19 @@ bool Form::setPicture(const std::string& path) {
     return true;
 }
 
+bool Form::setResourcePicture(int id) {
+    load();
+    auto picture = driver_.loadResourcePicture(id);
+    if (picture == nullptr) {
+        return false;
+    }
+    picture_ = std::move(picture);
+    if (native_ != nullptr) {
+        native_->formChanged(FormChange::Picture);
+    }
+    return true;
+}
+
 Control* Form::findControl(const std::string& name) const {
     for (const auto& control : controls_) {
         if (control->name() == name) {

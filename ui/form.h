@@ -66,6 +66,8 @@ public:
     // Loads the form if needed. False, and the picture unchanged, when the
     // file cannot be loaded.
     bool setPicture(const std::string& path);
+    // The same with a picture stored in the executable.
+    bool setResourcePicture(int id);
     const Picture* picture() const { return picture_.get(); }
 
     const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }

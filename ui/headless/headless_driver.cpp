@@ -69,6 +69,13 @@ std::shared_ptr<const Picture> HeadlessDriver::loadPicture(const std::string& pa
     return std::make_shared<HeadlessPicture>(path);
 }
 
+std::shared_ptr<const Picture> HeadlessDriver::loadResourcePicture(int id) {
+    if (std::find(resources_.begin(), resources_.end(), id) == resources_.end()) {
+        return nullptr;
+    }
+    return std::make_shared<HeadlessPicture>("resource " + std::to_string(id));
+}
+
 int HeadlessDriver::messageBox(const std::string& text, const std::string& title,
                                std::uint32_t style) {
     int answer = FirstButton(style);

@@ -20,9 +20,14 @@ public:
 
     std::unique_ptr<NativeWindow> createWindow(Form& form) override;
     std::shared_ptr<const Picture> loadPicture(const std::string& path) override;
+    // Only the resources the test said the executable carries.
+    std::shared_ptr<const Picture> loadResourcePicture(int id) override;
     int messageBox(const std::string& text, const std::string& title, std::uint32_t style) override;
     void pause(std::uint32_t rounds) override;
     int run() override { return 0; }
+
+    // --- The executable under test: a picture resource it carries.
+    void addPictureResource(int id) { resources_.push_back(id); }
 
     // --- Acting as the user
     // Presses and releases the left button at the middle of the control.
@@ -57,6 +62,7 @@ public:
 
 private:
     std::vector<Form*> forms_;
+    std::vector<int> resources_;
     std::vector<const Form*> drags_;
     std::deque<int> answers_;
     std::vector<ShownMessage> messages_;

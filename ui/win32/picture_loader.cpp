@@ -49,14 +49,38 @@ bool Win32Picture::render(HDC dc, int width, int height) const {
                                       -himetric_.cy, nullptr));
 }
 
-std::shared_ptr<const Win32Picture> LoadPictureFile(const std::string& path) {
-    DWORD size = 0;
-    GlobalMemory memory = ReadIntoGlobalMemory(path, size);
+namespace {
+
+// A copy of the resource's bytes in movable global memory.
+GlobalMemory CopyResourceIntoGlobalMemory(int id, DWORD& size) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10)); // RT_RCDATA
+    if (found == nullptr) {
+        return {};
+    }
+    size = SizeofResource(module, found);
+    HGLOBAL loaded = LoadResource(module, found); // belongs to the module: never freed
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr || size == 0) {
+        return {};
+    }
+    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, size));
+    void* copy = memory ? GlobalLock(memory.get()) : nullptr;
+    if (copy == nullptr) {
+        return {};
+    }
+    std::memcpy(copy, bytes, size);
+    GlobalUnlock(memory.get());
+    return memory;
+}
+
+std::shared_ptr<const Win32Picture> LoadPictureFromMemory(std::string name,
+                                                          const GlobalMemory& memory, DWORD size) {
     if (!memory) {
         return nullptr;
     }
     ComPtr<IStream> stream;
-    // The stream does not own the memory: `memory` frees it after the load.
+    // The stream does not own the memory: the caller frees it after the load.
     if (FAILED(CreateStreamOnHGlobal(memory.get(), FALSE, stream.putTyped()))) {
         return nullptr;
     }
@@ -72,7 +96,22 @@ std::shared_ptr<const Win32Picture> LoadPictureFile(const std::string& path) {
         height <= 0) {
         return nullptr;
     }
-    return std::make_shared<const Win32Picture>(path, std::move(picture), SIZE{width, height});
+    return std::make_shared<const Win32Picture>(std::move(name), std::move(picture),
+                                                SIZE{width, height});
+}
+
+} // namespace
+
+std::shared_ptr<const Win32Picture> LoadPictureFile(const std::string& path) {
+    DWORD size = 0;
+    const GlobalMemory memory = ReadIntoGlobalMemory(path, size);
+    return LoadPictureFromMemory(path, memory, size);
+}
+
+std::shared_ptr<const Win32Picture> LoadPictureResource(int id) {
+    DWORD size = 0;
+    const GlobalMemory memory = CopyResourceIntoGlobalMemory(id, size);
+    return LoadPictureFromMemory("resource " + std::to_string(id), memory, size);
 }
 
 } // namespace ui::win32

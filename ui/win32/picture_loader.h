@@ -32,5 +32,8 @@ private:
 // The picture in the file at `path`, or nullptr when the file cannot be read
 // or holds no picture. OLE must be initialised on the calling thread.
 std::shared_ptr<const Win32Picture> LoadPictureFile(const std::string& path);
+// The picture stored as raw data (RCDATA) under `id` in the running
+// executable, or nullptr.
+std::shared_ptr<const Win32Picture> LoadPictureResource(int id);
 
 } // namespace ui::win32

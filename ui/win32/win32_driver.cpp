@@ -57,6 +57,10 @@ std::shared_ptr<const Picture> Win32Driver::loadPicture(const std::string& path)
     return win32::LoadPictureFile(path);
 }
 
+std::shared_ptr<const Picture> Win32Driver::loadResourcePicture(int id) {
+    return win32::LoadPictureResource(id);
+}
+
 int Win32Driver::messageBox(const std::string& text, const std::string& title,
                             std::uint32_t style) {
     return MessageBoxA(GetActiveWindow(), text.c_str(), title.c_str(), style);
