@@ -1,5 +1,6 @@
 # tarrow_add_program(<target> NAME <exe name> DESCRIPTION <text>
-#                    SOURCES <files...> LIBRARIES <targets...> [RESOURCES <rc lines...>])
+#                    SOURCES <files...> LIBRARIES <targets...> [RESOURCES <rc lines...>]
+#                    [SHIPPED_MANIFEST])
 #   A Windows GUI executable in bin/ with an embedded manifest (administrator
 #   rights, version 6 common controls, DPI awareness, supported Windows
 #   versions) and a version resource, both from the project's version and
@@ -10,8 +11,12 @@
 #   and no debug information (the static C++ runtime brings much of both).
 #   The 64-bit build only runs the tests under 64-bit Wine and keeps its
 #   symbols, so that Wine's backtraces name functions.
+#   SHIPPED_MANIFEST also puts the side-by-side manifest that the program
+#   writes beside itself into bin/, made by the same template code, for a
+#   setup program to install with it.
 function(tarrow_add_program target)
-    cmake_parse_arguments(ARG "" "NAME;DESCRIPTION" "SOURCES;LIBRARIES;RESOURCES" ${ARGN})
+    cmake_parse_arguments(ARG "SHIPPED_MANIFEST" "NAME;DESCRIPTION" "SOURCES;LIBRARIES;RESOURCES"
+                          ${ARGN})
     set(TARROW_PROGRAM_NAME "${ARG_NAME}")
     set(TARROW_FILE_DESCRIPTION "${ARG_DESCRIPTION}")
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -34,5 +39,17 @@ function(tarrow_add_program target)
     target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES})
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
         target_link_options(${target} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
+    endif()
+    if(ARG_SHIPPED_MANIFEST)
+        set(shipped ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${ARG_NAME}.exe.manifest)
+        add_custom_command(OUTPUT ${shipped}
+            COMMAND ${TARROW_MANIFEST_PRINTER} ${ARG_NAME} ${PROJECT_VERSION_MAJOR}
+                    ${PROJECT_VERSION_MINOR} ${PROJECT_VERSION_PATCH} ${ARG_DESCRIPTION} ${shipped}
+            DEPENDS ${TARROW_MANIFEST_PRINTER}
+            COMMENT "Writing ${ARG_NAME}.exe.manifest as the program writes it"
+            VERBATIM)
+        add_custom_target(${target}_shipped_manifest ALL DEPENDS ${shipped})
+        add_dependencies(${target}_shipped_manifest print_style_manifest)
+        add_dependencies(${target} ${target}_shipped_manifest)
     endif()
 endfunction()

@@ -1,0 +1,60 @@
+#include "rollback/uninstall_form.h"
+
+#include "manifest/modxpstyle.h"
+#include "registry/modregistry.h"
+#include "rollback/rollback_app.h"
+#include "shell/bar_progress.h"
+#include "shutdown/restore.h"
+#include "shutdown/saved_files.h"
+
+namespace tarrow::rollback {
+
+namespace {
+
+const ui::FormDesign kDesign{
+    "Form1",
+    "Uninstalling",
+    ui::BorderStyle::FixedDialog,
+    {6000, 2400},
+    ui::Placement::CenterScreen,
+    true,
+    false,
+};
+
+constexpr std::uint32_t kTickMs = 500;
+
+} // namespace
+
+UninstallForm::UninstallForm(RollbackApp& app)
+    : ui::Form(app.driver(), kDesign),
+      Label1(add<ui::TextLabel>("Label1", ui::TwipRect{360, 1020, 5280, 480})),
+      PB1(add<ui::ProgressBar>("PB1", ui::TwipRect{360, 1740, 5280, 255}, 100.0f)),
+      Timer1(addTimer("Timer1", kTickMs, true)), app_(app) {
+    Timer1.onTick = [this] { Timer1_Timer(); };
+}
+
+void UninstallForm::onInitialize() {
+    // On the first start this writes the manifest, starts the uninstaller
+    // again and ends here; the new instance finds the manifest.
+    bool overwrite = false;
+    modxpstyle::WriteStyleManifest(app_.platform(), app_.identity(), true, overwrite);
+}
+
+void UninstallForm::onLoad() {
+    setResourcePicture(kBackgroundPictureResource);
+    objDOS_ = std::make_unique<DOSOutputs>(app_.platform(), driver(), std::string(kProgramTitle));
+    Label1.setCaption(std::string(kPleaseWaitText));
+}
+
+void UninstallForm::Timer1_Timer() {
+    Timer1.setEnabled(false); // the work runs once
+    auto& platform = app_.platform();
+    const std::string folder = shutdown::ProgramFolder(platform);
+    shell::BarProgress progress(PB1, driver());
+    shutdown::Restore(platform, folder, progress);
+    shutdown::DeleteSavedFiles(platform, folder);
+    shutdown::DeleteSavedFiles(platform, modregistry::GetSystemdir(platform));
+    driver().endProgram();
+}
+
+} // namespace tarrow::rollback
