@@ -22,6 +22,17 @@ class Window:
     name: str
 
 
+@dataclass
+class ClientWindow:
+    handle: str
+    class_name: str
+    caption: str
+    left: int  # the client area's origin on the screen
+    top: int
+    width: int
+    height: int
+
+
 class WineDesktop:
     def __init__(self, prefix: Path, scripts: Path, arch: str):
         self.prefix = prefix
@@ -136,6 +147,45 @@ class WineDesktop:
         match = re.search(re.escape(value) + r"\s+REG_\w+\s+(.*)", output)
         return match.group(1).strip() if match else None
 
+    def reg_texts(self, key: str):
+        """Every value of the key by lower-case name, read with win_probe
+        (Wine's reg shows stray bytes for a string of zero bytes): a string
+        exactly as stored up to its first NUL, trailing spaces kept; another
+        kind as "<kind N>". Empty when the key is missing."""
+        code, out = self.probe("values", key)
+        values = {}
+        if code != 0:
+            return values
+        for line in out.splitlines():
+            name, kind, data = line.rstrip("\r").rsplit("|", 2)
+            if int(kind) == 1:
+                values[name.lower()] = bytes.fromhex(data).split(b"\0")[0].decode("latin-1")
+            else:
+                values[name.lower()] = f"<kind {kind}>"
+        return values
+
+    def reg_text(self, key: str, value: str):
+        """A string value as stored; None when the key or value is missing."""
+        return self.reg_texts(key).get(value.lower())
+
+    def reg_default(self, key: str):
+        return self.reg_text(key, "")
+
+    def reg_key_exists(self, key: str) -> bool:
+        return self.probe("values", key)[0] == 0
+
+    def reg_set(self, key: str, value: str, text: str):
+        self.run("reg", "add", key, "/v", value, "/t", "REG_SZ", "/d", text, "/f")
+
+    def reg_set_default(self, key: str, text: str):
+        self.run("reg", "add", key, "/ve", "/t", "REG_SZ", "/d", text, "/f")
+
+    def reg_delete(self, key: str, value=None):
+        if value is None:
+            self.run("reg", "delete", key, "/f")
+        else:
+            self.run("reg", "delete", key, "/v", value, "/f")
+
     # --- windows
     def xdotool(self, *args: str) -> str:
         result = subprocess.run(
@@ -220,6 +270,78 @@ class WineDesktop:
         time.sleep(0.15)
         self.xdotool("click", "1")
         time.sleep(0.3)
+
+    # --- windows as Windows sees them, through win_probe.exe
+    def use_probe(self, probe: Path):
+        self.probe_path = probe
+
+    def probe(self, *args: str, timeout: float = 60):
+        result = subprocess.run(
+            [self.loader, str(self.probe_path), *args],
+            env=self.env, stdin=subprocess.DEVNULL, capture_output=True, text=True,
+            errors="replace", timeout=timeout,
+        )
+        return result.returncode, result.stdout
+
+    def client_windows(self):
+        """Every visible top-level window with its class, caption and client
+        area in screen pixels."""
+        windows = []
+        for line in self.probe("list")[1].splitlines():
+            parts = line.rstrip("\r").split("|")
+            if len(parts) == 7:
+                windows.append(
+                    ClientWindow(parts[0], parts[1], parts[2], *(int(n) for n in parts[3:]))
+                )
+        return windows
+
+    def find_client(self, width: int, height: int, caption=None, class_name="TarrowForm"):
+        for window in self.client_windows():
+            if (
+                (window.width, window.height) == (width, height)
+                and window.class_name == class_name
+                and (caption is None or window.caption == caption)
+            ):
+                return window
+        return None
+
+    def wait_for_client(self, width, height, caption=None, class_name="TarrowForm", timeout=30.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            window = self.find_client(width, height, caption, class_name)
+            if window is not None:
+                time.sleep(0.3)  # let it paint
+                return window
+            time.sleep(0.2)
+        return None
+
+    def wait_until_client_gone(self, width, height, caption=None, timeout=15.0) -> bool:
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.find_client(width, height, caption) is None:
+                return True
+            time.sleep(0.2)
+        return False
+
+    def click_client(self, window: "ClientWindow", x: int, y: int):
+        """A left click at a client pixel, with the real mouse."""
+        self.xdotool("mousemove", "--sync", str(window.left + x), str(window.top + y))
+        time.sleep(0.15)
+        self.xdotool("click", "1")
+        time.sleep(0.3)
+
+    def press(self, dialog_title: str, button: str) -> bool:
+        return self.probe("press", dialog_title, button)[0] == 0
+
+    def time_bar_after_click(self, window: "ClientWindow", x: int, y: int):
+        """Milliseconds from a click at a client pixel to Tarrow's progress
+        bar hidden again, or None."""
+        code, out = self.probe("time-bar", "click", str(window.left + x), str(window.top + y))
+        return int(out.strip()) if code == 0 else None
+
+    def time_bar_after_press(self, dialog_title: str, button: str):
+        code, out = self.probe("time-bar", "press", dialog_title, button)
+        return int(out.strip()) if code == 0 else None
 
     def screenshot(self, window: Window, path: Path):
         if shutil.which("import") is None:

@@ -1,13 +1,6 @@
 // DOSOutputs running small child programs of our own: natively programs of
 // the emulated machine, under Wine the real dos_child.exe beside this test.
-#include "rollback/dos_outputs.h"
-
-#include "platform/emulated/emulated_platform.h"
-#include "platform/files.h"
-#include "tests/support/test_machine.h"
-#include "ui/headless/headless_driver.h"
-
-#include <gtest/gtest.h>
+#include "tests/rollback/dos_outputs_fixture.h"
 
 #include <chrono>
 #include <string>
@@ -15,64 +8,6 @@
 
 namespace tarrow::rollback {
 namespace {
-
-using platform::EmulatedPlatform;
-
-// What dos_child.cpp does, as a program of the emulated machine.
-std::uint32_t EmulatedChild(const std::string& commandLine, EmulatedPlatform::ChildOutput& out) {
-    const std::string mode = commandLine.substr(commandLine.find(' ') + 1);
-    if (mode.rfind("print ", 0) == 0) {
-        const int count = std::stoi(mode.substr(6));
-        std::string letters;
-        for (int i = 0; i < count; ++i) {
-            letters += static_cast<char>('a' + i % 26);
-        }
-        out.write(letters);
-    } else if (mode == "interleave") {
-        out.write("out 1\r\n");
-        out.writeError("err 1\r\n");
-        out.write("out 2\r\n");
-        out.writeError("err 2\r\n");
-    } else if (mode == "linger") {
-        out.write("child\r\n");
-        out.leaveRunning({"late\r\n"});
-    }
-    return 0;
-}
-
-class DosOutputs : public ::testing::Test {
-protected:
-    testing::TestMachine machine;
-    platform::Platform& p = machine.platform();
-    ui::HeadlessDriver driver{p};
-    DOSOutputs dos{p, driver, "rollback"};
-    std::vector<std::string> pieces;
-
-    void SetUp() override {
-        if (auto* emulated = machine.emulated()) {
-            emulated->registerProgram("dos_child", EmulatedChild);
-        }
-        dos.ReceiveOutputs = [this](std::string piece) {
-            EXPECT_TRUE(dos.Outputs().ends_with(piece)) << "Outputs holds the piece already";
-            pieces.push_back(piece);
-            piece = "changed by the handler";
-        };
-    }
-    std::string Child(const std::string& mode) {
-        if (machine.emulated() != nullptr) {
-            return "dos_child " + mode;
-        }
-        return "\"" + platform::FolderOf(p.GetModuleFileNameA()) + "\\dos_child.exe\" " + mode;
-    }
-    std::string Joined() const {
-        std::string joined;
-        for (const std::string& piece : pieces) {
-            joined += piece;
-        }
-        return joined;
-    }
-    void ExpectNoMessage() { EXPECT_TRUE(driver.messages().empty()); }
-};
 
 TEST_F(DosOutputs, AQuietCommandRaisesOneEmptyEvent) {
     EXPECT_EQ(dos.ExecuteCommand(Child("silent")), "");
@@ -138,33 +73,6 @@ TEST_F(DosOutputs, TheStoredCommandLineRunsUntilReplaced) {
     EXPECT_EQ(dos.ExecuteCommand(""), "ab");
     EXPECT_EQ(dos.ExecuteCommand(Child("print 4")), "abcd");
     EXPECT_EQ(dos.CommandLine(), Child("print 4"));
-}
-
-// What the emulated machine lets a test see: the child's start-up record,
-// a refused pipe, and every handle closed.
-TEST_F(DosOutputs, TheChildIsHiddenWithThePipeAsItsOnlyStandardHandles) {
-    auto* emulated = machine.emulated();
-    if (emulated == nullptr) {
-        GTEST_SKIP() << "looks into the emulated machine";
-    }
-    dos.ExecuteCommand(Child("print 1"));
-    ASSERT_EQ(emulated->startedProcesses().size(), 1u);
-    const auto& started = emulated->startedProcesses().front();
-    EXPECT_EQ(started.startup.flags, 257u);
-    EXPECT_EQ(started.startup.showWindow, platform::kSwHide);
-    EXPECT_EQ(started.startup.stdInput, 0u);
-    EXPECT_NE(started.startup.stdOutput, 0u);
-    EXPECT_EQ(started.startup.stdError, started.startup.stdOutput);
-    EXPECT_TRUE(started.inheritHandles);
-    EXPECT_EQ(started.creationFlags, 32u);
-    EXPECT_EQ(emulated->openHandleCount(), 0u) << "pipe ends, process and thread closed";
-
-    emulated->failPipe(platform::kErrorNotEnoughMemory);
-    EXPECT_EQ(dos.ExecuteCommand(), "");
-    ASSERT_EQ(driver.messages().size(), 1u);
-    EXPECT_EQ(driver.messages()[0].text, "CreatePipe failed. Error: 8");
-    EXPECT_EQ(dos.Outputs(), "a");
-    EXPECT_EQ(emulated->openHandleCount(), 0u);
 }
 
 } // namespace

@@ -1,0 +1,254 @@
+"""Tarrow.exe doing its job under Wine on a virtual display, driven by real
+clicks: the settings window and the warning, the speed-up with each choice,
+the saved file, the restore and the rating. The registry is set up and
+looked at with Wine's reg."""
+
+import argparse
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+from pathlib import Path
+
+from wine_desktop import WineDesktop
+from tarrow_layout import (CHECK1, COMMAND1, COMMAND2, INTRO, INTRO_START, MAIN, MAIN_RATE,
+                           MAIN_RESTORE, MAIN_SETTINGS, NOTICE, OPTION1, OPTION2, PROGRAM, RATINGS,
+                           WORKING)
+
+HKCU_DESKTOP = r"HKCU\Control Panel\Desktop"
+SOUND_KEY = r"HKCU\AppEvents\Schemes\Apps\.Default\SystemExit\.Current"
+NAMES = ["HungAppTimeout", "PowerOffTimeOut", "WaitToKillAppTimeout", "WaitToKillServiceTimeout"]
+SERVICE = ["WaitToKillServiceTimeout"]
+PLACES = [
+    (0, r"HKCU\Control Panel\Desktop", NAMES),
+    (1, r"HKLM\SYSTEM\ControlSet001\Control", SERVICE),
+    (2, r"HKLM\SYSTEM\ControlSet002\Control", SERVICE),
+    (3, r"HKU\.DEFAULT\Control Panel\Desktop", NAMES),
+    (4, r"HKU\S-1-5-19\Control Panel\Desktop", NAMES),
+    (5, r"HKU\S-1-5-20\Control Panel\Desktop", NAMES),
+    (6, r"HKU\S-1-5-21-299502267-362288127-839522115-1003\Control Panel\Desktop", NAMES),
+    (7, r"HKU\S-1-5-18\Control Panel\Desktop", NAMES),
+]
+# What the test puts at the places it makes; the others stay missing.
+SETUP = {
+    (0, "HungAppTimeout"): "5000",
+    (0, "WaitToKillAppTimeout"): "20 000",
+    (0, "WaitToKillServiceTimeout"): "2000",
+    (1, "WaitToKillServiceTimeout"): "20000",
+    (3, "HungAppTimeout"): "4000",
+    (3, "PowerOffTimeOut"): "60",
+    (3, "WaitToKillAppTimeout"): "200 ",
+    (3, "WaitToKillServiceTimeout"): "3000",
+}
+MADE = {0, 1, 3}
+
+ARGS = None
+
+
+class TarrowOperations(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.desktop = WineDesktop(Path(ARGS.prefix), Path(ARGS.scripts), ARGS.arch)
+        cls.desktop.use_probe(Path(ARGS.bin) / "win_probe.exe")
+        cls.program_dir = cls.desktop.drive_c() / "Program Files" / "Tarrow"
+        cls.system32 = cls.desktop.system32()
+
+    def setUp(self):
+        d = self.desktop
+        d.end_all("Tarrow.exe")
+        shutil.rmtree(self.program_dir, ignore_errors=True)
+        shutil.rmtree(self.system32 / "images", ignore_errors=True)
+        for name in ("informationS.dat", "Importreg.dat"):
+            (self.system32 / name).unlink(missing_ok=True)
+        subprocess.run(
+            [str(Path(ARGS.scripts) / "wine-install"), ARGS.prefix, ARGS.bin, ARGS.images],
+            check=True, stdout=subprocess.DEVNULL,
+        )
+        (self.program_dir / "Tarrow.exe.manifest").write_text("<assembly/>")
+        for index, key, names in PLACES:
+            if index in MADE:
+                for name in names:
+                    d.reg_delete(key, name)
+            elif index in (1, 2):
+                d.reg_delete(key.rsplit("\\", 1)[0])
+        for (index, name), text in SETUP.items():
+            d.reg_set(PLACES[index][1], name, text)
+        d.reg_set_default(SOUND_KEY, "tada.wav")
+        d.reg_delete(r"HKCU\Consol")
+        d.reg_delete(HKCU_DESKTOP, "Beforce")
+        self.existing = {index for index, key, _ in PLACES if d.reg_key_exists(key)}
+        self.assertEqual(self.existing & {0, 1, 2, 3}, MADE, "the places the test made")
+
+    def tearDown(self):
+        self.desktop.end_all("Tarrow.exe")
+
+    # --- helpers
+    def open_main_window(self):
+        d = self.desktop
+        d.start(PROGRAM)
+        intro = d.wait_for_client(*INTRO, caption="Tarrow")
+        self.assertIsNotNone(intro, "the intro window appears")
+        d.click_client(intro, *INTRO_START)
+        main = d.wait_for_client(*MAIN, caption="Tarrow")
+        self.assertIsNotNone(main, "the main window appears")
+        return main
+
+    def open_settings(self, main):
+        self.desktop.click_client(main, *MAIN_SETTINGS)
+        working = self.desktop.wait_for_client(*WORKING, caption="")
+        self.assertIsNotNone(working, "the settings window opens")
+        return working
+
+    def pairs(self):
+        """Every pair as stored: its text, or None where absent."""
+        pairs = {}
+        for index, key, names in PLACES:
+            values = self.desktop.reg_texts(key)
+            for name in names:
+                pairs[(index, name)] = values.get(name.lower())
+        return pairs
+
+    def saved_text(self):
+        """informationS.dat as it must be: the values from before, in the
+        reading order, "NO" where the key was missing."""
+        lines = []
+        for index, key, names in PLACES:
+            for name in names:
+                if index not in self.existing:
+                    text = "NO " if (index, name) == (6, "PowerOffTimeOut") else "NO"
+                else:
+                    text = SETUP.get((index, name), "")
+                lines.append(f"{index}: {text}\r\n")
+        return ("".join(lines) + "\r\n").encode("ascii")
+
+    def apply(self, main, option, toggle_check):
+        working = self.open_settings(main)
+        if option:
+            self.desktop.click_client(working, *option)
+        if toggle_check:
+            self.desktop.click_client(working, *CHECK1)
+        self.desktop.click_client(working, *COMMAND1)
+        took = self.desktop.time_bar_after_press("Warning", "Retry")
+        self.assertIsNotNone(took, "Retry runs the speed-up on the main window's bar")
+        return took
+
+    def rating_shown(self):
+        for name, size in RATINGS.items():
+            window = self.desktop.find_client(*size, caption="")
+            if window is not None:
+                return name, window
+        return None, None
+
+    # --- tests
+    def test_cancel_in_the_warning_changes_nothing(self):
+        main = self.open_main_window()
+        before = self.pairs()
+        working = self.open_settings(main)
+        self.desktop.click_client(working, *OPTION1)
+        self.desktop.click_client(working, *CHECK1)
+        self.desktop.click_client(working, *COMMAND1)
+        self.assertTrue(self.desktop.press("Warning", "Cancel"), "the warning asks first")
+        self.assertIsNotNone(self.desktop.wait_for_client(*WORKING, caption=""),
+                             "the settings window stays open")
+        self.assertEqual(self.pairs(), before)
+        self.assertEqual(self.desktop.reg_default(SOUND_KEY), "tada.wav")
+        self.assertIsNone(self.desktop.reg_text(r"HKCU\Consol", "Change"))
+        self.assertFalse((self.system32 / "informationS.dat").exists())
+        # Cancel in the window itself closes it, still changing nothing.
+        self.desktop.click_client(working, *COMMAND2)
+        self.assertTrue(self.desktop.wait_until_client_gone(*WORKING, caption=""))
+        self.assertEqual(self.pairs(), before)
+
+    def test_each_choice_writes_every_existing_pair_and_the_restore_puts_back_the_exact_text(self):
+        main = self.open_main_window()
+        before = self.pairs()
+        # The window keeps its choices between openings: no option at first,
+        # then "Powerful" with the box ticked, then "Fast" with it cleared.
+        for option, toggle_check, silenced, text in ((None, False, False, "10"),
+                                                     (OPTION1, True, True, "0"),
+                                                     (OPTION2, True, False, "10")):
+            with self.subTest(text=text, option=option, silenced=silenced):
+                self.desktop.reg_set_default(SOUND_KEY, "tada.wav")
+                took = self.apply(main, option, toggle_check)
+                self.assertLess(took, 5000, "no operation keeps the window busy for 5 s")
+                after = self.pairs()
+                for (index, name), value in after.items():
+                    self.assertEqual(value, text if index in self.existing else None,
+                                     f"place {index} {name}")
+                for index, key, _ in PLACES:
+                    if index not in self.existing:
+                        self.assertFalse(self.desktop.reg_key_exists(key), f"no key {key} made")
+                self.assertEqual((self.system32 / "informationS.dat").read_bytes(),
+                                 self.saved_text(), "the values from before, byte for byte")
+                self.assertTrue((self.system32 / "Importreg.dat").exists())
+                self.assertFalse((self.program_dir / "informationS.dat").exists())
+                self.assertFalse((self.program_dir / "Importreg.dat").exists())
+                self.assertEqual(self.desktop.reg_text(r"HKCU\Consol", "Change"), "1")
+                self.assertEqual(self.desktop.reg_text(HKCU_DESKTOP, "Beforce"), "1")
+                self.assertEqual(self.desktop.reg_default(SOUND_KEY),
+                                 "" if silenced else "tada.wav")
+
+                # The settings entry now opens the notice instead.
+                self.desktop.click_client(main, *MAIN_SETTINGS)
+                notice = self.desktop.wait_for_client(*NOTICE, caption="")
+                self.assertIsNotNone(notice, "the notice window opens")
+                self.desktop.click_client(notice, NOTICE[0] - 20, NOTICE[1] - 20)
+                self.assertTrue(self.desktop.wait_until_client_gone(*NOTICE, caption=""))
+
+                took = self.desktop.time_bar_after_click(main, *MAIN_RESTORE)
+                self.assertIsNotNone(took, "the restore runs on the main window's bar")
+                self.assertLess(took, 5000)
+                self.assertEqual(self.pairs(), before, "every saved text back exactly")
+                self.assertEqual(self.desktop.reg_text(r"HKCU\Consol", "Change"), "0")
+                self.assertEqual(self.desktop.reg_text(HKCU_DESKTOP, "Beforce"), "0")
+                self.assertFalse((self.program_dir / "informationS.dat").exists())
+                self.assertTrue((self.system32 / "informationS.dat").exists())
+
+    def test_the_restore_puts_the_shutdown_sound_back(self):
+        main = self.open_main_window()
+        self.apply(main, OPTION2, True)
+        self.assertEqual(self.desktop.reg_default(SOUND_KEY), "")
+        self.assertIsNotNone(self.desktop.time_bar_after_click(main, *MAIN_RESTORE))
+        if self.desktop.reg_default(SOUND_KEY) != "tada.wav":
+            self.skipTest("Wine departs from Windows: RegRestoreKeyA succeeds without restoring")
+
+    def test_the_rating_shows_the_window_of_the_total(self):
+        # Nine pairs exist here; one carries the total, the others 0.
+        for total, expected in ((5, "Star"), (700, "Fast"), (5000, "Normal"), (9000, "Slow")):
+            with self.subTest(total=total):
+                for (index, name) in SETUP:
+                    self.desktop.reg_set(PLACES[index][1], name, "0")
+                self.desktop.reg_set(HKCU_DESKTOP, "HungAppTimeout", str(total))
+                self.desktop.end_all("Tarrow.exe")
+                main = self.open_main_window()
+                took = self.desktop.time_bar_after_click(main, *MAIN_RATE)
+                self.assertIsNotNone(took, "the rating runs on the main window's bar")
+                self.assertLess(took, 5000)
+                name, window = None, None
+                for _ in range(25):
+                    name, window = self.rating_shown()
+                    if window is not None:
+                        break
+                    time.sleep(0.2)
+                self.assertEqual(name, expected)
+                self.assertFalse((self.program_dir / "information.dat").exists())
+                self.desktop.click_client(window, 50, 50)
+                self.assertTrue(self.desktop.wait_until_client_gone(window.width, window.height,
+                                                                    caption=""))
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--arch", required=True, choices=("win32", "win64"))
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--images", required=True)
+    parser.add_argument("--scripts", required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], "-v", *rest])
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,247 @@
+// A small Windows program that the end-to-end tests run in the same Wine
+// prefix as Tarrow, to see and press what X cannot tell apart:
+//
+//   win_probe list                  every visible top-level window, one a line:
+//                                   handle|class|caption|left|top|width|height
+//                                   (the client area, in screen pixels)
+//   win_probe press TITLE BUTTON    presses the button captioned BUTTON (the
+//                                   accelerator's & ignored) in the dialog
+//                                   captioned TITLE, waiting up to 10 s for it
+//   win_probe values KEY            every value of the registry key (HKCU\...,
+//                                   HKLM\..., HKU\...), one a line:
+//                                   name|kind|data as hex digits; exits 1 when
+//                                   the key cannot be opened. Wine's reg prints
+//                                   stray bytes for a string of zero bytes.
+//   win_probe time-bar click X Y    clicks the screen point, or presses a
+//   win_probe time-bar press TITLE BUTTON   dialog's button, then waits for
+//                                   Tarrow's progress bar to show and hide
+//                                   again; prints the milliseconds from the
+//                                   click to the bar hidden
+//
+// Exits 0 when it did what was asked, 1 when what it looked for is not there.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string TextOf(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string WithoutAmpersands(std::string text) {
+    std::string plain;
+    for (char c : text) {
+        if (c != '&') {
+            plain += c;
+        }
+    }
+    return plain;
+}
+
+std::vector<HWND> VisibleTopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            if (IsWindowVisible(window)) {
+                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+HWND FindChild(HWND parent, const std::string& className, const std::string& text) {
+    struct Search {
+        std::string className, text;
+        HWND found = nullptr;
+    } search{className, text};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            if (ClassOf(child) == s.className &&
+                (s.text.empty() || WithoutAmpersands(TextOf(child)) == s.text)) {
+                s.found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForDialog(const std::string& title) {
+    const auto until = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < until) {
+        for (HWND window : VisibleTopLevelWindows()) {
+            if (ClassOf(window) == "#32770" && TextOf(window) == title) {
+                return window;
+            }
+        }
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+bool Press(const std::string& title, const std::string& button) {
+    HWND dialog = WaitForDialog(title);
+    HWND target = dialog != nullptr ? FindChild(dialog, "Button", button) : nullptr;
+    if (target == nullptr) {
+        std::fprintf(stderr, "win_probe: no button \"%s\" in a dialog \"%s\"\n", button.c_str(),
+                     title.c_str());
+        return false;
+    }
+    PostMessageA(target, BM_CLICK, 0, 0);
+    return true;
+}
+
+void Click(int x, int y) {
+    SetCursorPos(x, y);
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+// The progress bar of Tarrow's main window: the one window of Tarrow's
+// class captioned "Tarrow" that holds a progress bar.
+HWND TarrowBar() {
+    for (HWND window : VisibleTopLevelWindows()) {
+        if (ClassOf(window) == "TarrowForm" && TextOf(window) == "Tarrow") {
+            if (HWND bar = FindChild(window, PROGRESS_CLASSA, ""); bar != nullptr) {
+                return bar;
+            }
+        }
+    }
+    return nullptr;
+}
+
+int TimeBar(int argc, char** argv) {
+    HWND bar = TarrowBar();
+    if (bar == nullptr) {
+        std::fprintf(stderr, "win_probe: Tarrow's main window is not showing\n");
+        return 1;
+    }
+    const std::string how = argv[2];
+    const auto start = Clock::now();
+    if (how == "click" && argc == 5) {
+        Click(std::atoi(argv[3]), std::atoi(argv[4]));
+    } else if (how == "press" && argc == 5) {
+        if (!Press(argv[3], argv[4])) {
+            return 1;
+        }
+    } else {
+        return 2;
+    }
+    const auto until = start + std::chrono::seconds(20);
+    bool seen = false;
+    while (Clock::now() < until) {
+        const bool visible = IsWindowVisible(bar) != FALSE;
+        if (visible) {
+            seen = true;
+        } else if (seen) {
+            const auto took =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+            std::printf("%lld\n", static_cast<long long>(took.count()));
+            return 0;
+        }
+        Sleep(1);
+    }
+    std::fprintf(stderr, "win_probe: the bar %s\n", seen ? "did not hide again" : "never showed");
+    return 1;
+}
+
+int Values(const std::string& path) {
+    const struct {
+        const char* prefix;
+        HKEY root;
+    } roots[] = {
+        {"HKCU\\", HKEY_CURRENT_USER}, {"HKLM\\", HKEY_LOCAL_MACHINE}, {"HKU\\", HKEY_USERS}};
+    HKEY key = nullptr;
+    for (const auto& root : roots) {
+        const std::string prefix = root.prefix;
+        if (path.compare(0, prefix.size(), prefix) == 0 &&
+            RegOpenKeyExA(root.root, path.substr(prefix.size()).c_str(), 0, KEY_READ, &key) ==
+                ERROR_SUCCESS) {
+            break;
+        }
+    }
+    if (key == nullptr) {
+        return 1;
+    }
+    for (DWORD index = 0;; ++index) {
+        char name[512] = {};
+        DWORD nameLength = sizeof name;
+        BYTE data[4096] = {};
+        DWORD dataLength = sizeof data;
+        DWORD kind = 0;
+        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &kind, data, &dataLength) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        std::string hex;
+        for (DWORD i = 0; i < dataLength; ++i) {
+            char digits[3];
+            std::snprintf(digits, sizeof digits, "%02x", data[i]);
+            hex += digits;
+        }
+        std::printf("%s|%lu|%s\n", name, static_cast<unsigned long>(kind), hex.c_str());
+    }
+    RegCloseKey(key);
+    return 0;
+}
+
+int List() {
+    for (HWND window : VisibleTopLevelWindows()) {
+        RECT client{};
+        GetClientRect(window, &client);
+        POINT origin{0, 0};
+        ClientToScreen(window, &origin);
+        std::printf("%llu|%s|%s|%ld|%ld|%ld|%ld\n",
+                    static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)),
+                    ClassOf(window).c_str(), TextOf(window).c_str(), origin.x, origin.y,
+                    client.right, client.bottom);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "list") {
+        return List();
+    }
+    if (command == "values" && argc == 3) {
+        return Values(argv[2]);
+    }
+    if (command == "press" && argc == 4) {
+        return Press(argv[2], argv[3]) ? 0 : 1;
+    }
+    if (command == "time-bar" && argc >= 3) {
+        return TimeBar(argc, argv);
+    }
+    std::fprintf(stderr, "usage: win_probe list | values KEY | press TITLE BUTTON | "
+                         "time-bar click X Y | time-bar press TITLE BUTTON\n");
+    return 2;
+}
