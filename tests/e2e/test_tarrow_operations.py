@@ -11,10 +11,10 @@ import time
 import unittest
 from pathlib import Path
 
+import tarrow_session
+from tarrow_layout import (CHECK1, COMMAND1, COMMAND2, MAIN_RATE, MAIN_RESTORE, MAIN_SETTINGS,
+                           NOTICE, OPTION1, OPTION2, RATINGS, WORKING)
 from wine_desktop import WineDesktop
-from tarrow_layout import (CHECK1, COMMAND1, COMMAND2, INTRO, INTRO_START, MAIN, MAIN_RATE,
-                           MAIN_RESTORE, MAIN_SETTINGS, NOTICE, OPTION1, OPTION2, PROGRAM, RATINGS,
-                           WORKING)
 
 HKCU_DESKTOP = r"HKCU\Control Panel\Desktop"
 SOUND_KEY = r"HKCU\AppEvents\Schemes\Apps\.Default\SystemExit\.Current"
@@ -85,20 +85,10 @@ class TarrowOperations(unittest.TestCase):
 
     # --- helpers
     def open_main_window(self):
-        d = self.desktop
-        d.start(PROGRAM)
-        intro = d.wait_for_client(*INTRO, caption="Tarrow")
-        self.assertIsNotNone(intro, "the intro window appears")
-        d.click_client(intro, *INTRO_START)
-        main = d.wait_for_client(*MAIN, caption="Tarrow")
-        self.assertIsNotNone(main, "the main window appears")
-        return main
+        return tarrow_session.open_main_window(self.desktop)
 
     def open_settings(self, main):
-        self.desktop.click_client(main, *MAIN_SETTINGS)
-        working = self.desktop.wait_for_client(*WORKING, caption="")
-        self.assertIsNotNone(working, "the settings window opens")
-        return working
+        return tarrow_session.open_settings(self.desktop, main)
 
     def pairs(self):
         """Every pair as stored: its text, or None where absent."""
@@ -123,15 +113,7 @@ class TarrowOperations(unittest.TestCase):
         return ("".join(lines) + "\r\n").encode("ascii")
 
     def apply(self, main, option, toggle_check):
-        working = self.open_settings(main)
-        if option:
-            self.desktop.click_client(working, *option)
-        if toggle_check:
-            self.desktop.click_client(working, *CHECK1)
-        self.desktop.click_client(working, *COMMAND1)
-        took = self.desktop.time_bar_after_press("Warning", "Retry")
-        self.assertIsNotNone(took, "Retry runs the speed-up on the main window's bar")
-        return took
+        return tarrow_session.apply(self.desktop, main, option, toggle_check)
 
     def rating_shown(self):
         for name, size in RATINGS.items():

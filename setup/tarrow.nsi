@@ -1,0 +1,141 @@
+; Tarrow's setup program. It installs Tarrow.exe into its own folder below
+; Program Files, and the pictures, the uninstaller rollback.exe and its
+; manifest into the "images" folder below the system directory, where the
+; programs look for them. Its own uninstaller first runs rollback.exe, which
+; puts the saved shutdown settings back, then removes what setup installed.
+; /S installs (and uninstalls) silently.
+;
+; makensis -DARCH=x86|amd64 -DBIN=<built programs> -DIMAGES=<pictures>
+;          -DVERSION=<major.minor.patch> -DICON=<icon> -DOUTFILE=<setup exe>
+;
+; The shipped setup is 32-bit (x86). On 64-bit Windows its "system
+; directory" is the one a 32-bit GetSystemDirectoryA names, where the 32-bit
+; Tarrow.exe looks. The amd64 setup installs the 64-bit test build.
+
+Unicode true
+!if "${ARCH}" == "amd64"
+    Target amd64-unicode
+!else
+    Target x86-unicode
+!endif
+
+!include "MUI2.nsh"
+
+!define PRODUCT "Tarrow"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarrow"
+!define IMAGES_DIR "$SYSDIR\images"
+!define START_MENU_DIR "$SMPROGRAMS\Tarrow"
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+!if "${ARCH}" == "amd64"
+    InstallDir "$PROGRAMFILES64\Tarrow"
+!else
+    InstallDir "$PROGRAMFILES\Tarrow"
+!endif
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "CompanyName" "${PRODUCT}"
+VIAddVersionKey "FileDescription" "Tarrow setup"
+VIAddVersionKey "FileVersion" "${VERSION}.0"
+VIAddVersionKey "ProductVersion" "${VERSION}.0"
+VIAddVersionKey "LegalCopyright" "Tarrow"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Tarrow.exe"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; Everything the programs need in the images folder.
+!macro ImagesFolderFiles Action
+    !insertmacro ${Action} "exist.jpg"
+    !insertmacro ${Action} "Fast.jpg"
+    !insertmacro ${Action} "Helpregistered.jpg"
+    !insertmacro ${Action} "main(with).jpg"
+    !insertmacro ${Action} "manu 2.jpg"
+    !insertmacro ${Action} "Normal.jpg"
+    !insertmacro ${Action} "Off.jpg"
+    !insertmacro ${Action} "Recomend.jpg"
+    !insertmacro ${Action} "rollback.jpg"
+    !insertmacro ${Action} "search.jpg"
+    !insertmacro ${Action} "Slow.jpg"
+    !insertmacro ${Action} "Star.jpg"
+    !insertmacro ${Action} "Working.jpg"
+!macroend
+!macro InstallPicture Name
+    File "${IMAGES}/${Name}"
+!macroend
+!macro RemovePicture Name
+    Delete "${IMAGES_DIR}\${Name}"
+!macroend
+
+!macro ForEveryone
+    SetShellVarContext all
+    !if "${ARCH}" == "amd64"
+        SetRegView 64
+    !endif
+!macroend
+
+Function .onInit
+    !insertmacro ForEveryone
+FunctionEnd
+
+Function un.onInit
+    !insertmacro ForEveryone
+FunctionEnd
+
+Section "Tarrow"
+    SetOutPath "$INSTDIR"
+    File "${BIN}/Tarrow.exe"
+
+    SetOutPath "${IMAGES_DIR}"
+    !insertmacro ImagesFolderFiles InstallPicture
+    File "${BIN}/rollback.exe"
+    File "${BIN}/rollback.exe.manifest"
+
+    SetOutPath "$INSTDIR"
+    WriteUninstaller "$INSTDIR\uninstall.exe"
+    CreateDirectory "${START_MENU_DIR}"
+    CreateShortcut "${START_MENU_DIR}\Tarrow.lnk" "$INSTDIR\Tarrow.exe"
+
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PRODUCT}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Tarrow.exe"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+    ; The saved shutdown settings go back first; rollback.exe ends by itself.
+    IfFileExists "${IMAGES_DIR}\rollback.exe" 0 +2
+        ExecWait '"${IMAGES_DIR}\rollback.exe"'
+
+    !insertmacro ImagesFolderFiles RemovePicture
+    Delete "${IMAGES_DIR}\rollback.exe"
+    ; Written hidden and system by the program itself; the same text is shipped.
+    SetFileAttributes "${IMAGES_DIR}\rollback.exe.manifest" NORMAL
+    Delete "${IMAGES_DIR}\rollback.exe.manifest"
+    RMDir "${IMAGES_DIR}"
+
+    Delete "$INSTDIR\Tarrow.exe"
+    SetFileAttributes "$INSTDIR\Tarrow.exe.manifest" NORMAL
+    Delete "$INSTDIR\Tarrow.exe.manifest"
+    Delete "$INSTDIR\uninstall.exe"
+    RMDir "$INSTDIR"
+
+    Delete "${START_MENU_DIR}\Tarrow.lnk"
+    RMDir "${START_MENU_DIR}"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

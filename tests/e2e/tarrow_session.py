@@ -1,0 +1,41 @@
+"""Leading the real Tarrow.exe as a person would: start it, go through the
+intro to the main window, and apply a choice in the settings window. Each
+step waits for the window it leads to and fails with what did not appear."""
+
+from tarrow_layout import (CHECK1, COMMAND1, INTRO, INTRO_START, MAIN, MAIN_SETTINGS, PROGRAM,
+                           WORKING)
+
+
+def open_main_window(desktop, program=PROGRAM):
+    desktop.start(program)
+    intro = desktop.wait_for_client(*INTRO, caption="Tarrow", timeout=40)
+    if intro is None:
+        raise AssertionError("the intro window does not appear")
+    desktop.click_client(intro, *INTRO_START)
+    main = desktop.wait_for_client(*MAIN, caption="Tarrow")
+    if main is None:
+        raise AssertionError("the intro's hot area does not open the main window")
+    return main
+
+
+def open_settings(desktop, main):
+    desktop.click_client(main, *MAIN_SETTINGS)
+    working = desktop.wait_for_client(*WORKING, caption="")
+    if working is None:
+        raise AssertionError("the settings window does not open")
+    return working
+
+
+def apply(desktop, main, option=None, toggle_check=False):
+    """Chooses in the settings window, confirms the warning with Retry and
+    returns the milliseconds from Retry to the progress bar hidden."""
+    working = open_settings(desktop, main)
+    if option:
+        desktop.click_client(working, *option)
+    if toggle_check:
+        desktop.click_client(working, *CHECK1)
+    desktop.click_client(working, *COMMAND1)
+    took = desktop.time_bar_after_press("Warning", "Retry")
+    if took is None:
+        raise AssertionError("Retry does not run the speed-up on the main window's bar")
+    return took

@@ -1,0 +1,109 @@
+"""rollback.exe under Wine, after a speed-up in Tarrow.exe: started from a
+folder of its own, it writes the manifest it ships with, puts the saved
+settings back, deletes all four saved files and ends by itself."""
+
+import argparse
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+from pathlib import Path
+
+import tarrow_session
+from tarrow_layout import OPTION1
+from wine_desktop import WineDesktop
+
+HKCU_DESKTOP = r"HKCU\Control Panel\Desktop"
+OTHER_FOLDER = r"C:\Elsewhere"
+
+ARGS = None
+
+
+class Rollback(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.desktop = WineDesktop(Path(ARGS.prefix), Path(ARGS.scripts), ARGS.arch)
+        cls.desktop.use_probe(Path(ARGS.bin) / "win_probe.exe")
+        cls.program_dir = cls.desktop.drive_c() / "Program Files" / "Tarrow"
+        cls.system32 = cls.desktop.system32()
+        cls.other = cls.desktop.drive_c() / "Elsewhere"
+
+    def setUp(self):
+        d = self.desktop
+        for program in ("Tarrow.exe", "rollback.exe"):
+            d.end_all(program)
+        for folder in (self.program_dir, self.system32 / "images", self.other):
+            shutil.rmtree(folder, ignore_errors=True)
+        for name in ("informationS.dat", "Importreg.dat"):
+            (self.system32 / name).unlink(missing_ok=True)
+        subprocess.run(
+            [str(Path(ARGS.scripts) / "wine-install"), ARGS.prefix, ARGS.bin, ARGS.images],
+            check=True, stdout=subprocess.DEVNULL,
+        )
+        (self.program_dir / "Tarrow.exe.manifest").write_text("<assembly/>")
+        d.reg_set(HKCU_DESKTOP, "HungAppTimeout", "5000")
+        d.reg_set(HKCU_DESKTOP, "WaitToKillAppTimeout", "20000")
+
+    def tearDown(self):
+        for program in ("Tarrow.exe", "rollback.exe"):
+            self.desktop.end_all(program)
+
+    def test_after_a_speed_up_it_restores_deletes_the_saved_files_and_ends_by_itself(self):
+        d = self.desktop
+        main = tarrow_session.open_main_window(d)
+        tarrow_session.apply(d, main, OPTION1)
+        self.assertEqual(d.reg_text(HKCU_DESKTOP, "HungAppTimeout"), "0")
+        d.end_all("Tarrow.exe")
+        self.assertTrue((self.system32 / "informationS.dat").exists())
+
+        self.other.mkdir()
+        shutil.copy(Path(ARGS.bin) / "rollback.exe", self.other / "rollback.exe")
+        started = time.monotonic()
+        d.start(OTHER_FOLDER + r"\rollback.exe")
+        saw_window = False
+        while time.monotonic() - started < 15 and not d.wait_until_ended("rollback.exe", 0.1):
+            saw_window = saw_window or any(
+                w.caption == "Uninstalling" for w in d.client_windows()
+            )
+        took = time.monotonic() - started
+        self.assertFalse(d.program_running("rollback.exe"), "it ends by itself")
+        self.assertLess(took, 10, "within a few seconds")
+        self.assertTrue(saw_window, "its window shows while it works")
+
+        self.assertEqual(d.reg_text(HKCU_DESKTOP, "HungAppTimeout"), "5000")
+        self.assertEqual(d.reg_text(HKCU_DESKTOP, "WaitToKillAppTimeout"), "20000")
+        self.assertEqual(d.reg_text(r"HKCU\Consol", "Change"), "0")
+        self.assertEqual(d.reg_text(HKCU_DESKTOP, "Beforce"), "0")
+        for folder in (self.system32, self.other):
+            for name in ("informationS.dat", "Importreg.dat"):
+                self.assertFalse((folder / name).exists(), f"{folder / name}")
+        # The manifest it wrote on its first start is the one setup ships.
+        self.assertEqual((self.other / "rollback.exe.manifest").read_bytes(),
+                         (Path(ARGS.bin) / "rollback.exe.manifest").read_bytes())
+        self.assertIn("S", d.attributes(OTHER_FOLDER + r"\rollback.exe.manifest"))
+
+    def test_where_nothing_was_applied_it_writes_no_time_out(self):
+        d = self.desktop
+        d.reg_delete(HKCU_DESKTOP, "PowerOffTimeOut")
+        d.start(r"C:\windows\system32\images\rollback.exe")
+        self.assertTrue(d.wait_until_ended("rollback.exe", 15), "it ends by itself")
+        self.assertEqual(d.reg_text(HKCU_DESKTOP, "HungAppTimeout"), "5000")
+        self.assertIsNone(d.reg_text(HKCU_DESKTOP, "PowerOffTimeOut"))
+        self.assertEqual(d.reg_text(r"HKCU\Consol", "Change"), "0")
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--arch", required=True, choices=("win32", "win64"))
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--images", required=True)
+    parser.add_argument("--scripts", required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], "-v", *rest])
+
+
+if __name__ == "__main__":
+    main()
