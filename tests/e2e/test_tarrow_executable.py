@@ -1,7 +1,8 @@
-"""Tarrow.exe as a file: the machine it is built for, what it links against,
-the resources Windows reads before the program runs (manifest, version
-record, icon) and, for the 32-bit build that users get, that it carries no
-symbols or debug information.
+"""Tarrow.exe and rollback.exe as files: the machine each is built for, what
+it links against, the resources Windows reads before the program runs
+(manifest, version record, icon) and, for the 32-bit build that users get,
+that it carries no symbols or debug information; and the setup program that
+ships them.
 
 --arch names the build: win32 (shipped) or win64 (tests under 64-bit Wine)."""
 
@@ -12,6 +13,8 @@ import xml.etree.ElementTree as ET
 from pathlib import Path
 
 from pe_file import MACHINE_AMD64, MACHINE_I386, RT_MANIFEST, PeFile
+
+RT_RCDATA = 10
 
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
 ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
@@ -44,10 +47,15 @@ ARCHITECTURES = {
 ARGS = None
 
 
-class TarrowExecutable(unittest.TestCase):
+class ProgramChecks:
+    """What every program of ours must be; NAME is its file name without
+    ".exe"."""
+
+    NAME = ""
+
     @classmethod
     def setUpClass(cls):
-        cls.exe = PeFile(Path(ARGS.bin) / "Tarrow.exe")
+        cls.exe = PeFile(Path(ARGS.bin) / f"{cls.NAME}.exe")
         cls.strings = cls.exe.version_strings()
         cls.manifest = ET.fromstring(cls.exe.resource(RT_MANIFEST, 1))
         cls.machine, cls.bits, cls.processor = ARCHITECTURES[ARGS.arch]
@@ -97,7 +105,7 @@ class TarrowExecutable(unittest.TestCase):
 
     def test_its_version_record_and_manifest_name_the_same_program_and_version(self):
         self.assertEqual(self.strings.get("ProductName"), "Tarrow")
-        self.assertEqual(self.strings.get("OriginalFilename"), "Tarrow.exe")
+        self.assertEqual(self.strings.get("OriginalFilename"), f"{self.NAME}.exe")
         self.assertTrue(self.strings.get("FileDescription"))
         own = self.manifest.find(f"{ASM_V1}assemblyIdentity")
         self.assertEqual(own.get("version"), self.strings.get("FileVersion"))
@@ -109,6 +117,33 @@ class TarrowExecutable(unittest.TestCase):
         sizes = self.exe.icon_sizes(1)
         for size in [(16, 16), (32, 32), (48, 48)]:
             self.assertIn(size, sizes)
+
+
+class TarrowExecutable(ProgramChecks, unittest.TestCase):
+    NAME = "Tarrow"
+
+
+class RollbackExecutable(ProgramChecks, unittest.TestCase):
+    NAME = "rollback"
+
+    def test_it_carries_its_window_picture(self):
+        picture = self.exe.resource(RT_RCDATA, 2)
+        self.assertTrue(picture.startswith(b"\xff\xd8\xff"), "a JPEG picture")
+        self.assertEqual(picture, (Path(__file__).parents[2] / "images" / "rollback.jpg")
+                         .read_bytes())
+
+
+class SetupProgram(unittest.TestCase):
+    def test_the_setup_program_is_built_for_the_same_processor_and_asks_for_administrator(self):
+        setup = PeFile(Path(ARGS.bin) / "Tarrow-setup.exe")
+        machine, bits, _ = ARCHITECTURES[ARGS.arch]
+        self.assertEqual(hex(setup.machine), hex(machine))
+        self.assertEqual(setup.bits, bits)
+        manifest = ET.fromstring(setup.resource(RT_MANIFEST, 1))
+        level = manifest.find(f".//{ASM_V3}requestedExecutionLevel")
+        self.assertIsNotNone(level)
+        self.assertEqual(level.get("level"), "requireAdministrator")
+        self.assertEqual(setup.version_strings().get("ProductName"), "Tarrow")
 
 
 def main():
