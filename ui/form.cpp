@@ -79,20 +79,15 @@ void Form::setCaption(std::string caption) {
 
 bool Form::setPicture(const std::string& path) {
     load();
-    auto picture = driver_.loadPicture(path);
-    if (picture == nullptr) {
-        return false;
-    }
-    picture_ = std::move(picture);
-    if (native_ != nullptr) {
-        native_->formChanged(FormChange::Picture);
-    }
-    return true;
+    return showPicture(driver_.loadPicture(path));
 }
 
 bool Form::setResourcePicture(int id) {
     load();
-    auto picture = driver_.loadResourcePicture(id);
+    return showPicture(driver_.loadResourcePicture(id));
+}
+
+bool Form::showPicture(std::shared_ptr<const Picture> picture) {
     if (picture == nullptr) {
         return false;
     }

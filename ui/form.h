@@ -106,6 +106,10 @@ protected:
     virtual void onClick() {}
 
 private:
+    // Keeps and shows a loaded picture; false, and the picture unchanged,
+    // for none.
+    bool showPicture(std::shared_ptr<const Picture> picture);
+
     Driver& driver_;
     FormDesign design_;
     std::unique_ptr<NativeWindow> native_;

@@ -2,14 +2,13 @@
 folder of its own, it writes the manifest it ships with, puts the saved
 settings back, deletes all four saved files and ends by itself."""
 
-import argparse
 import shutil
 import subprocess
-import sys
 import time
 import unittest
 from pathlib import Path
 
+import e2e_args
 import tarrow_session
 from tarrow_layout import OPTION1
 from wine_desktop import WineDesktop
@@ -95,14 +94,8 @@ class Rollback(unittest.TestCase):
 
 def main():
     global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--arch", required=True, choices=("win32", "win64"))
-    parser.add_argument("--prefix", required=True)
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--images", required=True)
-    parser.add_argument("--scripts", required=True)
-    ARGS, rest = parser.parse_known_args()
-    unittest.main(argv=[sys.argv[0], "-v", *rest])
+    ARGS, argv = e2e_args.parse("arch", "prefix", "bin", "images", "scripts")
+    unittest.main(argv=argv)
 
 
 if __name__ == "__main__":

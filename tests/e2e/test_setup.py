@@ -3,15 +3,14 @@ test: a silent install puts every file where the programs look, Tarrow's
 file check passes, and the silent uninstall first puts the saved settings
 back, then removes everything that setup installed."""
 
-import argparse
 import os
 import shutil
 import subprocess
-import sys
 import time
 import unittest
 from pathlib import Path
 
+import e2e_args
 import tarrow_session
 from tarrow_layout import OPTION2
 from wine_desktop import WineDesktop
@@ -97,13 +96,8 @@ class Setup(unittest.TestCase):
 
 def main():
     global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--arch", required=True, choices=("win32", "win64"))
-    parser.add_argument("--fresh-prefix", required=True)
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--scripts", required=True)
-    ARGS, rest = parser.parse_known_args()
-    unittest.main(argv=[sys.argv[0], "-v", *rest])
+    ARGS, argv = e2e_args.parse("arch", "fresh-prefix", "bin", "scripts")
+    unittest.main(argv=argv)
 
 
 if __name__ == "__main__":

@@ -3,14 +3,13 @@ clicks: the settings window and the warning, the speed-up with each choice,
 the saved file, the restore and the rating. The registry is set up and
 looked at with Wine's reg."""
 
-import argparse
 import shutil
 import subprocess
-import sys
 import time
 import unittest
 from pathlib import Path
 
+import e2e_args
 import tarrow_session
 from tarrow_layout import (CHECK1, COMMAND1, COMMAND2, MAIN_RATE, MAIN_RESTORE, MAIN_SETTINGS,
                            NOTICE, OPTION1, OPTION2, RATINGS, WORKING)
@@ -222,14 +221,8 @@ class TarrowOperations(unittest.TestCase):
 
 def main():
     global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--arch", required=True, choices=("win32", "win64"))
-    parser.add_argument("--prefix", required=True)
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--images", required=True)
-    parser.add_argument("--scripts", required=True)
-    ARGS, rest = parser.parse_known_args()
-    unittest.main(argv=[sys.argv[0], "-v", *rest])
+    ARGS, argv = e2e_args.parse("arch", "prefix", "bin", "images", "scripts")
+    unittest.main(argv=argv)
 
 
 if __name__ == "__main__":

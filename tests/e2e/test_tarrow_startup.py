@@ -2,33 +2,20 @@
 with its manifest restart and file check, the intro and main windows, the
 help and information windows, and the missing-files window."""
 
-import argparse
 import re
 import shutil
 import subprocess
-import sys
 import unittest
 from collections import Counter
 from pathlib import Path
 
+import e2e_args
 from pe_file import PeFile
+from tarrow_layout import (FILEE, HELP, HELP_CLOSE, INFO, INFO_CLOSE, INTRO, INTRO_START, MAIN,
+                           MAIN_EXIT, MAIN_HELP, MAIN_INFO, PROGRAM)
 from wine_desktop import WineDesktop
 
-PROGRAM = r"C:\Program Files\Tarrow\Tarrow.exe"
 MANIFEST = r"C:\Program Files\Tarrow\Tarrow.exe.manifest"
-
-# Client sizes in pixels at 96 DPI, and hot-area centres in client pixels.
-INTRO = (640, 480)
-MAIN = (656, 504)
-HELP = (500, 400)
-INFO = (300, 239)
-FILEE = (299, 299)
-INTRO_START = (320, 432)
-MAIN_HELP = (144, 452)
-MAIN_INFO = (76, 452)
-MAIN_EXIT = (24, 456)
-HELP_CLOSE = (16, 388)
-INFO_CLOSE = (280, 12)
 
 ICON_SLATE = 0xFF2F3E4E  # opaque ARGB of the icon's tile
 
@@ -44,6 +31,8 @@ class TarrowStartup(unittest.TestCase):
 
     def setUp(self):
         self.desktop.end_all("Tarrow.exe")
+        # Other tests of this prefix leave the markers behind.
+        self.desktop.reg_delete(r"HKCU\Consol")
         shutil.rmtree(self.program_dir, ignore_errors=True)
         shutil.rmtree(self.images_dir, ignore_errors=True)
         subprocess.run(
@@ -139,15 +128,8 @@ class TarrowStartup(unittest.TestCase):
 
 def main():
     global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--arch", required=True, choices=["win32", "win64"])
-    parser.add_argument("--prefix", required=True)
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--images", required=True)
-    parser.add_argument("--scripts", required=True)
-    parser.add_argument("--screenshot")
-    ARGS, rest = parser.parse_known_args()
-    unittest.main(argv=[sys.argv[0], "-v", *rest])
+    ARGS, argv = e2e_args.parse("arch", "prefix", "bin", "images", "scripts", "screenshot")
+    unittest.main(argv=argv)
 
 
 if __name__ == "__main__":
