@@ -82,8 +82,9 @@ bool EmulatedPlatform::CreateProcessA(const std::string& commandLine, const Secu
     if (found != nullptr) {
         // The child writes to a pipe only when it inherits the write end:
         // the handle must be inheritable and inheritance asked for.
-        InheritedOutput inherited(Inherit(state_->kernel, startup.stdOutput, startup, inheritHandles),
-                                  Inherit(state_->kernel, startup.stdError, startup, inheritHandles));
+        InheritedOutput inherited(
+            Inherit(state_->kernel, startup.stdOutput, startup, inheritHandles),
+            Inherit(state_->kernel, startup.stdError, startup, inheritHandles));
         const Program program = *found; // the program may register others while it runs
         program(commandLine, inherited);
         // The child has ended: its copy of the write end is closed when
