@@ -2,6 +2,8 @@
 // it leaves alone, and that no saved file is lost when any step fails.
 #include "shutdown/apply.h"
 
+#include "shutdown/restore.h"
+
 #include "tests/shutdown/shutdown_machine.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +126,20 @@ TEST(Apply, ChangesNothingWhenTheValuesCannotBeSaved) {
     EXPECT_EQ(m.Content(m.InSystemDirectory(kSavedValuesFile)), "older");
     EXPECT_FALSE(m.bar.visible());
     EXPECT_EQ(m.bar.value(), 0.0f);
+}
+
+TEST(Apply, ASecondApplyAfterARestoreSavesWhatItFindsThen) {
+    ShutdownMachine m;
+    m.SetDistinctValues();
+    Apply(m.p, m.programFolder, {true, false}, m.bar);
+    Restore(m.p, m.programFolder, m.bar);
+    ASSERT_TRUE(modregistry::SetValue(m.p, ValueKind::Text, RegistryRoot::CurrentUser,
+                                      "Control Panel\\Desktop", "HungAppTimeout", "1234"));
+    const ApplyReport second = Apply(m.p, m.programFolder, {false, false}, m.bar);
+    EXPECT_EQ(second.found[0], "1234");
+    EXPECT_EQ(m.Content(m.InSystemDirectory(kSavedValuesFile)), ComposeSavedText(second.found))
+        << "the system directory's copy is replaced";
+    EXPECT_EQ(m.Text(0), "10");
 }
 
 TEST(Apply, SilencesTheSoundOnlyWhenItWasSaved) {
