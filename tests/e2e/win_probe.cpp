@@ -55,36 +55,39 @@ std::string WithoutAmpersands(std::string text) {
     return plain;
 }
 
+// Window enumeration callbacks must be CALLBACK (stdcall) functions, which a
+// lambda does not convert to on 32-bit Windows.
+BOOL CALLBACK CollectVisible(HWND window, LPARAM found) {
+    if (IsWindowVisible(window)) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    }
+    return TRUE;
+}
+
 std::vector<HWND> VisibleTopLevelWindows() {
     std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND window, LPARAM found) -> BOOL {
-            if (IsWindowVisible(window)) {
-                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
+struct ChildSearch {
+    std::string className, text;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM data) {
+    auto& search = *reinterpret_cast<ChildSearch*>(data);
+    if (ClassOf(child) == search.className &&
+        (search.text.empty() || WithoutAmpersands(TextOf(child)) == search.text)) {
+        search.found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindChild(HWND parent, const std::string& className, const std::string& text) {
-    struct Search {
-        std::string className, text;
-        HWND found = nullptr;
-    } search{className, text};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            if (ClassOf(child) == s.className &&
-                (s.text.empty() || WithoutAmpersands(TextOf(child)) == s.text)) {
-                s.found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ChildSearch search{className, text};
+    EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
