@@ -112,12 +112,28 @@ class WineDesktop:
     def program_running(self, exe_name: str) -> bool:
         return bool(self.program_pids(exe_name))
 
-    def wait_until_ended(self, exe_name: str, timeout: float = 15.0) -> bool:
+    def wait_until_ended(self, exe_name: str, timeout: float = 15.0, settle: float = 0) -> bool:
+        """Whether no process runs the program any more. With `settle`, it
+        must still be so that many seconds later: a program that starts
+        itself again, or Wine's loader while it re-executes itself, can be
+        missing from the process list for a moment."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             if not self.program_running(exe_name):
+                if settle <= 0:
+                    return True
+                time.sleep(settle)
+                if not self.program_running(exe_name):
+                    return True
+            time.sleep(0.1)
+        return False
+
+    def wait_until_running(self, exe_name: str, timeout: float = 15.0) -> bool:
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.program_running(exe_name):
                 return True
-            time.sleep(0.2)
+            time.sleep(0.05)
         return False
 
     def end_all(self, exe_name: str):
