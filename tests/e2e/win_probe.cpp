@@ -18,7 +18,8 @@
 //                                   again; prints the milliseconds from the
 //                                   click to the bar hidden
 //
-// Exits 0 when it did what was asked, 1 when what it looked for is not there.
+// Exits 0 when it did what was asked, 1 when what it looked for is not there,
+// and prints "end" as its last line either way.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -228,9 +229,7 @@ int List() {
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "list") {
         return List();
@@ -247,4 +246,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: win_probe list | values KEY | press TITLE BUTTON | "
                          "time-bar click X Y | time-bar press TITLE BUTTON\n");
     return 2;
+}
+
+} // namespace
+
+// The last line, "end", tells the caller that the probe ran to its end: a
+// run that Wine failed to start, or that died, has none.
+int main(int argc, char** argv) {
+    const int result = Run(argc, argv);
+    std::printf("end\n");
+    return result;
 }

@@ -291,13 +291,25 @@ class WineDesktop:
     def use_probe(self, probe: Path):
         self.probe_path = probe
 
-    def probe(self, *args: str, timeout: float = 60):
-        result = subprocess.run(
-            [self.loader, str(self.probe_path), *args],
-            env=self.env, stdin=subprocess.DEVNULL, capture_output=True, text=True,
-            errors="replace", timeout=timeout,
+    def probe(self, *args: str, timeout: float = 60, tries: int = 3):
+        """win_probe's exit code (0, or 1 when what it looked for is not
+        there) and its output. A run that did not reach its end (its last
+        line is "end"), as when Wine failed to start it, is tried again (a
+        run that only looks), and reported with what it said when it keeps
+        failing."""
+        for _ in range(tries):
+            result = subprocess.run(
+                [self.loader, str(self.probe_path), *args],
+                env=self.env, stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                errors="replace", timeout=timeout,
+            )
+            lines = result.stdout.replace("\r", "").splitlines()
+            if result.returncode in (0, 1) and lines and lines[-1] == "end":
+                return result.returncode, "\n".join(lines[:-1]) + "\n"
+            time.sleep(0.5)
+        raise RuntimeError(
+            f"win_probe {' '.join(args)} exited {result.returncode}: {result.stderr.strip()}"
         )
-        return result.returncode, result.stdout
 
     def client_windows(self):
         """Every visible top-level window with its class, caption and client
@@ -347,16 +359,17 @@ class WineDesktop:
         time.sleep(0.3)
 
     def press(self, dialog_title: str, button: str) -> bool:
-        return self.probe("press", dialog_title, button)[0] == 0
+        return self.probe("press", dialog_title, button, tries=1)[0] == 0
 
     def time_bar_after_click(self, window: "ClientWindow", x: int, y: int):
         """Milliseconds from a click at a client pixel to Tarrow's progress
         bar hidden again, or None."""
-        code, out = self.probe("time-bar", "click", str(window.left + x), str(window.top + y))
+        code, out = self.probe("time-bar", "click", str(window.left + x), str(window.top + y),
+                               tries=1)
         return int(out.strip()) if code == 0 else None
 
     def time_bar_after_press(self, dialog_title: str, button: str):
-        code, out = self.probe("time-bar", "press", dialog_title, button)
+        code, out = self.probe("time-bar", "press", dialog_title, button, tries=1)
         return int(out.strip()) if code == 0 else None
 
     def screenshot(self, window: Window, path: Path):
