@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "registry/modregistry.h"
 #include "shutdown/markers.h"
+#include "shutdown/pair_reads.h"
 #include "shutdown/saved_settings.h"
 
 namespace tarrow::shutdown {
@@ -11,30 +12,8 @@ using platform::Platform;
 
 namespace {
 
-constexpr int kStepsPerPlace = 10;
+constexpr int kStepsPerGroup = 10;
 constexpr int kClosingSteps = 20;
-
-bool LastOfItsPlace(std::size_t k) {
-    const auto& pairs = ReadingOrder();
-    return k + 1 == pairs.size() || pairs[k + 1].place != pairs[k].place;
-}
-
-// The 26 values as they are, ten steps after each place.
-std::array<std::string, kTimeoutPairCount> ReadCurrentValues(Platform& platform,
-                                                             Progress& progress) {
-    std::array<std::string, kTimeoutPairCount> found;
-    const auto& pairs = ReadingOrder();
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-        const ReadPair& pair = pairs[k];
-        found[k] =
-            modregistry::GetValue(platform, pair.place->root, std::string(pair.place->keyPath),
-                                  std::string(pair.valueName), std::string(pair.saveDefault));
-        if (LastOfItsPlace(k)) {
-            StepsThenPauses(progress, kStepsPerPlace, kPause);
-        }
-    }
-    return found;
-}
 
 PairResult WriteChosenText(Platform& platform, const WritePair& pair, const ApplyReport& report,
                            const std::string& text) {
@@ -75,7 +54,7 @@ ApplyReport Apply(Platform& platform, const std::string& programFolder, const Ap
     ApplyReport report;
     report.markersSet = SetMarkers(platform);
     progress.setVisible(true);
-    report.found = ReadCurrentValues(platform, progress);
+    report.found = ReadEveryPair(platform, progress, MissingKeyText::SaveDefault);
 
     // Save what was found, then move it where both programs find it. A file
     // whose copy failed stays in the program folder as the only copy.
@@ -94,7 +73,7 @@ ApplyReport Apply(Platform& platform, const std::string& programFolder, const Ap
         for (const WritePair& pair : group.pairs) {
             report.writes.push_back(WriteChosenText(platform, pair, report, text));
         }
-        StepsThenPauses(progress, kStepsPerPlace, kPause);
+        StepsThenPauses(progress, kStepsPerGroup, kPause);
     }
     report.sound = SilenceSound(platform, choice, report);
     StepsThenPauses(progress, kClosingSteps, kShortPause);

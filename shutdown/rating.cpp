@@ -1,8 +1,8 @@
 #include "shutdown/rating.h"
 
 #include "platform/files.h"
-#include "registry/modregistry.h"
 #include "shutdown/classic_number.h"
+#include "shutdown/pair_reads.h"
 #include "shutdown/saved_settings.h"
 #include "shutdown/timeout_places.h"
 
@@ -13,21 +13,13 @@ using platform::Platform;
 namespace {
 
 constexpr float kFull = 100.0f;
-constexpr int kStepsPerPlace = 10;
-const std::string kKeyMissing = "NO";
 
+// One line per pair: "<place>: <value>" and CR LF.
 std::string ReadReport(Platform& platform, Progress& progress) {
+    const auto values = ReadEveryPair(platform, progress, MissingKeyText::No);
     std::string text;
-    const auto& pairs = ReadingOrder();
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-        const ReadPair& pair = pairs[k];
-        text += SavedLine(pair.place->index,
-                          modregistry::GetValue(platform, pair.place->root,
-                                                std::string(pair.place->keyPath),
-                                                std::string(pair.valueName), kKeyMissing));
-        if (k + 1 == pairs.size() || pairs[k + 1].place != pair.place) {
-            StepsThenPauses(progress, kStepsPerPlace, kPause);
-        }
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        text += SavedLine(ReadingOrder()[k].place->index, values[k]);
     }
     return text;
 }
