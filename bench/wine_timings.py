@@ -5,7 +5,6 @@ win_probe.exe inside the prefix. Prints one JSON object of milliseconds."""
 
 import argparse
 import json
-import subprocess
 import sys
 import time
 from pathlib import Path
@@ -14,6 +13,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e")
 
 from tarrow_layout import (COMMAND1, INTRO, INTRO_START, MAIN, MAIN_RATE, MAIN_RESTORE,  # noqa: E402
                            MAIN_SETTINGS, PROGRAM, RATINGS, WORKING)
+import tarrow_session  # noqa: E402
 from wine_desktop import WineDesktop  # noqa: E402
 
 
@@ -30,10 +30,7 @@ def main():
     desktop = WineDesktop(Path(args.prefix), Path(args.scripts), args.arch)
     desktop.use_probe(Path(args.bin) / "win_probe.exe")
     desktop.end_all("Tarrow.exe")
-    subprocess.run([str(Path(args.scripts) / "wine-install"), args.prefix, args.bin, args.images],
-                   check=True, stdout=subprocess.DEVNULL)
-    manifest = desktop.drive_c() / "Program Files" / "Tarrow" / "Tarrow.exe.manifest"
-    manifest.write_text("<assembly/>")
+    tarrow_session.install_afresh(desktop, args.scripts, args.bin, args.images)
     desktop.reg_delete(r"HKCU\Consol")
     desktop.reg_delete(r"HKCU\Control Panel\Desktop", "Beforce")
 

@@ -2,8 +2,27 @@
 intro to the main window, and apply a choice in the settings window. Each
 step waits for the window it leads to and fails with what did not appear."""
 
+import shutil
+import subprocess
+from pathlib import Path
+
 from tarrow_layout import (CHECK1, COMMAND1, INTRO, INTRO_START, MAIN, MAIN_SETTINGS, PROGRAM,
                            WORKING)
+
+
+def install_afresh(desktop, scripts, bin_dir, images):
+    """Tarrow and its files where the setup program puts them, no saved
+    settings anywhere, and its manifest in place, so that it starts without
+    starting itself again."""
+    program_dir = desktop.drive_c() / "Program Files" / "Tarrow"
+    system32 = desktop.system32()
+    shutil.rmtree(program_dir, ignore_errors=True)
+    shutil.rmtree(system32 / "images", ignore_errors=True)
+    for name in ("informationS.dat", "Importreg.dat"):
+        (system32 / name).unlink(missing_ok=True)
+    subprocess.run([str(Path(scripts) / "wine-install"), str(desktop.prefix), str(bin_dir),
+                    str(images)], check=True, stdout=subprocess.DEVNULL)
+    (program_dir / "Tarrow.exe.manifest").write_text("<assembly/>")
 
 
 def open_main_window(desktop, program=PROGRAM):

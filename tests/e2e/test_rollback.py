@@ -3,7 +3,6 @@ folder of its own, it writes the manifest it ships with, puts the saved
 settings back, deletes all four saved files and ends by itself."""
 
 import shutil
-import subprocess
 import time
 import unittest
 from pathlib import Path
@@ -24,7 +23,6 @@ class Rollback(unittest.TestCase):
     def setUpClass(cls):
         cls.desktop = WineDesktop(Path(ARGS.prefix), Path(ARGS.scripts), ARGS.arch)
         cls.desktop.use_probe(Path(ARGS.bin) / "win_probe.exe")
-        cls.program_dir = cls.desktop.drive_c() / "Program Files" / "Tarrow"
         cls.system32 = cls.desktop.system32()
         cls.other = cls.desktop.drive_c() / "Elsewhere"
 
@@ -32,15 +30,8 @@ class Rollback(unittest.TestCase):
         d = self.desktop
         for program in ("Tarrow.exe", "rollback.exe"):
             d.end_all(program)
-        for folder in (self.program_dir, self.system32 / "images", self.other):
-            shutil.rmtree(folder, ignore_errors=True)
-        for name in ("informationS.dat", "Importreg.dat"):
-            (self.system32 / name).unlink(missing_ok=True)
-        subprocess.run(
-            [str(Path(ARGS.scripts) / "wine-install"), ARGS.prefix, ARGS.bin, ARGS.images],
-            check=True, stdout=subprocess.DEVNULL,
-        )
-        (self.program_dir / "Tarrow.exe.manifest").write_text("<assembly/>")
+        shutil.rmtree(self.other, ignore_errors=True)
+        tarrow_session.install_afresh(d, ARGS.scripts, ARGS.bin, ARGS.images)
         d.reg_set(HKCU_DESKTOP, "HungAppTimeout", "5000")
         d.reg_set(HKCU_DESKTOP, "WaitToKillAppTimeout", "20000")
 

@@ -3,8 +3,6 @@ clicks: the settings window and the warning, the speed-up with each choice,
 the saved file, the restore and the rating. The registry is set up and
 looked at with Wine's reg."""
 
-import shutil
-import subprocess
 import time
 import unittest
 from pathlib import Path
@@ -56,15 +54,7 @@ class TarrowOperations(unittest.TestCase):
     def setUp(self):
         d = self.desktop
         d.end_all("Tarrow.exe")
-        shutil.rmtree(self.program_dir, ignore_errors=True)
-        shutil.rmtree(self.system32 / "images", ignore_errors=True)
-        for name in ("informationS.dat", "Importreg.dat"):
-            (self.system32 / name).unlink(missing_ok=True)
-        subprocess.run(
-            [str(Path(ARGS.scripts) / "wine-install"), ARGS.prefix, ARGS.bin, ARGS.images],
-            check=True, stdout=subprocess.DEVNULL,
-        )
-        (self.program_dir / "Tarrow.exe.manifest").write_text("<assembly/>")
+        tarrow_session.install_afresh(d, ARGS.scripts, ARGS.bin, ARGS.images)
         for index, key, names in PLACES:
             if index in MADE:
                 for name in names:
