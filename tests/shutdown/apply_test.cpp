@@ -14,6 +14,7 @@
 namespace tarrow::shutdown {
 namespace {
 
+using testing::Fault;
 using testing::ShutdownMachine;
 using testing::Snapshot;
 
@@ -159,41 +160,40 @@ TEST(Apply, SilencesTheSoundOnlyWhenItWasSaved) {
 // to its end, leaves the bar hidden at 0, loses no saved file, creates no
 // key and writes nothing when it could not save.
 TEST(Apply, GoesOnPastEveryFailingStepAndLosesNoSavedFile) {
-    struct Fault {
-        const char* name;
-        std::function<void(ShutdownMachine&)> inject;
-    };
-    std::vector<Fault> faults = {
-        {"nothing", [](ShutdownMachine&) {}},
-        {"marker key",
-         [](ShutdownMachine& m) { m.emulated.failKeyOpen(platform::kHkeyCurrentUser, "Consol"); }},
-        {"token", [](ShutdownMachine& m) { m.emulated.failTokenOpen(true); }},
-        {"hive save", [](ShutdownMachine& m) { m.emulated.failKeySave(true); }},
-        {"values file",
-         [](ShutdownMachine& m) { m.emulated.failCreate(m.InProgramFolder(kSavedValuesFile)); }},
-        {"values copy",
-         [](ShutdownMachine& m) { m.emulated.failCopyTo(m.InSystemDirectory(kSavedValuesFile)); }},
-        {"sound copy",
-         [](ShutdownMachine& m) { m.emulated.failCopyTo(m.InSystemDirectory(kSavedSoundFile)); }},
-        {"values delete",
-         [](ShutdownMachine& m) { m.emulated.failDelete(m.InProgramFolder(kSavedValuesFile)); }},
-        {"no system directory", [](ShutdownMachine& m) { m.emulated.setSystemDirectory(""); }},
-        {"sound key write",
-         [](ShutdownMachine& m) {
-             m.emulated.failValueWrites(platform::kHkeyCurrentUser, std::string(kShutdownSoundKey));
-         }},
-    };
-    for (const TimeoutPlace& place : kTimeoutPlaces) {
-        faults.push_back({"open of a place", [&place](ShutdownMachine& m) {
-                              m.emulated.failKeyOpen(RootKey(place.root),
-                                                     std::string(place.keyPath));
-                          }});
-        faults.push_back({"writes at a place", [&place](ShutdownMachine& m) {
-                              m.emulated.failValueWrites(RootKey(place.root),
-                                                         std::string(place.keyPath));
-                          }});
-    }
-
+    std::vector<Fault> faults = testing::FaultsAtEveryPlace(true);
+    faults.insert(
+        faults.end(),
+        {
+            {"nothing", [](ShutdownMachine&) {}},
+            {"marker key",
+             [](ShutdownMachine& m) {
+                 m.emulated.failKeyOpen(platform::kHkeyCurrentUser, "Consol");
+             }},
+            {"token", [](ShutdownMachine& m) { m.emulated.failTokenOpen(true); }},
+            {"hive save", [](ShutdownMachine& m) { m.emulated.failKeySave(true); }},
+            {"values file",
+             [](ShutdownMachine& m) {
+                 m.emulated.failCreate(m.InProgramFolder(kSavedValuesFile));
+             }},
+            {"values copy",
+             [](ShutdownMachine& m) {
+                 m.emulated.failCopyTo(m.InSystemDirectory(kSavedValuesFile));
+             }},
+            {"sound copy",
+             [](ShutdownMachine& m) {
+                 m.emulated.failCopyTo(m.InSystemDirectory(kSavedSoundFile));
+             }},
+            {"values delete",
+             [](ShutdownMachine& m) {
+                 m.emulated.failDelete(m.InProgramFolder(kSavedValuesFile));
+             }},
+            {"no system directory", [](ShutdownMachine& m) { m.emulated.setSystemDirectory(""); }},
+            {"sound key write",
+             [](ShutdownMachine& m) {
+                 m.emulated.failValueWrites(platform::kHkeyCurrentUser,
+                                            std::string(kShutdownSoundKey));
+             }},
+        });
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.name);
         ShutdownMachine m;

@@ -17,6 +17,7 @@ namespace {
 using platform::kRegDword;
 using platform::kRegSz;
 using testing::Bytes;
+using testing::Fault;
 using testing::ShutdownMachine;
 using testing::Snapshot;
 using testing::WriteRaw;
@@ -182,31 +183,26 @@ TEST(Restore, PacesTheBarToAHundredAndLeavesItHiddenAtZero) {
 }
 
 TEST(Restore, GoesOnPastEveryFailingStep) {
-    struct Fault {
-        const char* name;
-        std::function<void(ShutdownMachine&)> inject;
-    };
-    std::vector<Fault> faults = {
-        {"marker writes",
-         [](ShutdownMachine& m) {
-             m.emulated.failValueWrites(platform::kHkeyCurrentUser, "Consol");
-         }},
-        {"copy of the values",
-         [](ShutdownMachine& m) { m.emulated.failCopyTo(m.InProgramFolder(kSavedValuesFile)); }},
-        {"read of the values",
-         [](ShutdownMachine& m) {
-             m.emulated.failReadsFrom(m.InProgramFolder(kSavedValuesFile), 10);
-         }},
-        {"hive restore", [](ShutdownMachine& m) { m.emulated.failKeyRestore(true); }},
-        {"token", [](ShutdownMachine& m) { m.emulated.failTokenOpen(true); }},
-        {"no system directory", [](ShutdownMachine& m) { m.emulated.setSystemDirectory(""); }},
-    };
-    for (const TimeoutPlace& place : kTimeoutPlaces) {
-        faults.push_back({"writes at a place", [&place](ShutdownMachine& m) {
-                              m.emulated.failValueWrites(RootKey(place.root),
-                                                         std::string(place.keyPath));
-                          }});
-    }
+    std::vector<Fault> faults = testing::FaultsAtEveryPlace(false);
+    faults.insert(
+        faults.end(),
+        {
+            {"marker writes",
+             [](ShutdownMachine& m) {
+                 m.emulated.failValueWrites(platform::kHkeyCurrentUser, "Consol");
+             }},
+            {"copy of the values",
+             [](ShutdownMachine& m) {
+                 m.emulated.failCopyTo(m.InProgramFolder(kSavedValuesFile));
+             }},
+            {"read of the values",
+             [](ShutdownMachine& m) {
+                 m.emulated.failReadsFrom(m.InProgramFolder(kSavedValuesFile), 10);
+             }},
+            {"hive restore", [](ShutdownMachine& m) { m.emulated.failKeyRestore(true); }},
+            {"token", [](ShutdownMachine& m) { m.emulated.failTokenOpen(true); }},
+            {"no system directory", [](ShutdownMachine& m) { m.emulated.setSystemDirectory(""); }},
+        });
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.name);
         ShutdownMachine m;

@@ -16,8 +16,10 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarrow::testing {
 
@@ -141,5 +143,32 @@ struct ShutdownMachine {
         return p.GetFileAttributesA(path) != platform::kInvalidFileAttributes;
     }
 };
+
+// A step of the machine made to fail, for running an operation once per
+// fault.
+struct Fault {
+    std::string name;
+    std::function<void(ShutdownMachine&)> inject;
+};
+
+// Writes refused at each of the eight places in turn and, with `opens`,
+// each place's key refusing to open.
+inline std::vector<Fault> FaultsAtEveryPlace(bool opens) {
+    std::vector<Fault> faults;
+    for (const TimeoutPlace& place : kTimeoutPlaces) {
+        const platform::Key root = RootKey(place.root);
+        const std::string key(place.keyPath);
+        const std::string where = " at place " + std::to_string(place.index);
+        faults.push_back({"writes" + where, [root, key](ShutdownMachine& m) {
+                              m.emulated.failValueWrites(root, key);
+                          }});
+        if (opens) {
+            faults.push_back({"key open" + where, [root, key](ShutdownMachine& m) {
+                                  m.emulated.failKeyOpen(root, key);
+                              }});
+        }
+    }
+    return faults;
+}
 
 } // namespace tarrow::testing
