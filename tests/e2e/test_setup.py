@@ -56,9 +56,7 @@ class Setup(unittest.TestCase):
         d = self.desktop
         d.reg_set(HKCU_DESKTOP, "HungAppTimeout", "5000")
         setup = os.path.join(ARGS.bin, "Tarrow-setup.exe")
-        result = subprocess.run([d.loader, setup, "/S"], env=d.env, stdin=subprocess.DEVNULL,
-                                capture_output=True, timeout=120)
-        self.assertEqual(result.returncode, 0)
+        self.assertEqual(d.run_wine(setup, "/S", timeout=120)[0], 0)
 
         self.assertTrue((self.program_dir / "Tarrow.exe").exists())
         for name in PICTURES + ["rollback.exe", "rollback.exe.manifest"]:
@@ -79,8 +77,7 @@ class Setup(unittest.TestCase):
 
         # The uninstaller copies itself away and returns at once; it is done
         # when what it installed is gone.
-        subprocess.run([d.loader, r"C:\Program Files\Tarrow\uninstall.exe", "/S"], env=d.env,
-                       stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+        d.run_wine(r"C:\Program Files\Tarrow\uninstall.exe", "/S", timeout=120)
         deadline = time.monotonic() + 60
         while time.monotonic() < deadline and self.program_dir.exists():
             time.sleep(0.5)

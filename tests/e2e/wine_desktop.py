@@ -7,6 +7,7 @@ import os
 import re
 import shutil
 import subprocess
+import tempfile
 import time
 from dataclasses import dataclass
 from pathlib import Path
@@ -80,17 +81,22 @@ class WineDesktop:
         self.processes.append(process)
         return process
 
+    def run_wine(self, *command: str, timeout: float = 60):
+        """Runs a Windows program to its end: (exit code, output, errors).
+        The output goes through files, not pipes: services that Wine starts
+        on first use inherit the program's handles and outlive it, and would
+        hold a pipe open long after the program ended."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run([self.loader, *command], env=self.env,
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                  timeout=timeout).returncode
+            out.seek(0)
+            err.seek(0)
+            return (code, out.read().decode("utf-8", "replace"),
+                    err.read().decode("utf-8", "replace"))
+
     def run(self, *command: str, timeout: float = 60) -> str:
-        result = subprocess.run(
-            [self.loader, *command],
-            env=self.env,
-            stdin=subprocess.DEVNULL,
-            capture_output=True,
-            text=True,
-            errors="replace",
-            timeout=timeout,
-        )
-        return result.stdout
+        return self.run_wine(*command, timeout=timeout)[1]
 
     def program_pids(self, exe_name: str):
         """The Linux processes that run a Windows program of that image name
@@ -298,18 +304,12 @@ class WineDesktop:
         run that only looks), and reported with what it said when it keeps
         failing."""
         for _ in range(tries):
-            result = subprocess.run(
-                [self.loader, str(self.probe_path), *args],
-                env=self.env, stdin=subprocess.DEVNULL, capture_output=True, text=True,
-                errors="replace", timeout=timeout,
-            )
-            lines = result.stdout.replace("\r", "").splitlines()
-            if result.returncode in (0, 1) and lines and lines[-1] == "end":
-                return result.returncode, "\n".join(lines[:-1]) + "\n"
+            code, out, err = self.run_wine(str(self.probe_path), *args, timeout=timeout)
+            lines = out.replace("\r", "").splitlines()
+            if code in (0, 1) and lines and lines[-1] == "end":
+                return code, "\n".join(lines[:-1]) + "\n"
             time.sleep(0.5)
-        raise RuntimeError(
-            f"win_probe {' '.join(args)} exited {result.returncode}: {result.stderr.strip()}"
-        )
+        raise RuntimeError(f"win_probe {' '.join(args)} exited {code}: {err.strip()}")
 
     def client_windows(self):
         """Every visible top-level window with its class, caption and client
