@@ -48,6 +48,13 @@ cat >"$fake/program" <<'PROGRAM'
 echo "$(basename "$0") ${WINEARCH:-} ${WINELOADER:-} ${WINESERVER:-} ${WINEPREFIX:-} | $*" >>"$FAKE_CALLS"
 if [[ "${1:-}" == wineboot ]]; then
     [[ -n "${FAKE_WINEBOOT_FAILS:-}" ]] && { echo "wineboot cannot make the prefix" >&2; exit 1; }
+    # FAKE_WINEBOOT_FLAKY names a file: the first wineboot makes it and
+    # leaves no registry behind, later ones work.
+    if [[ -n "${FAKE_WINEBOOT_FLAKY:-}" && ! -e "$FAKE_WINEBOOT_FLAKY" ]]; then
+        touch "$FAKE_WINEBOOT_FLAKY"
+        mkdir -p "$WINEPREFIX"
+        exit 0
+    fi
     mkdir -p "$WINEPREFIX" && touch "$WINEPREFIX/system.reg"
 fi
 [[ "${1:-}" == prog.exe ]] && echo "prog.exe says hello"
@@ -213,6 +220,15 @@ wine32|prog.exe" "$(sed 's/ .* | /|/' "$FAKE_CALLS")"
     check "a prefix that cannot be made fails the run" "1" "$status"
     check_contains "showing what wineboot said" "wineboot cannot make the prefix" "$(cat "$work/err")"
     check "and the program does not run" "" "$(grep 'prog.exe' "$FAKE_CALLS")"
+
+    : >"$FAKE_CALLS"
+    status=0
+    FAKE_WINEBOOT_FLAKY="$work/flaky" "$scripts/wine-run" --arch win64 \
+        --prefix "$work/prefix-flaky" -- prog.exe >/dev/null 2>"$work/err" || status=$?
+    check "a first attempt that leaves no registry is made again, and the run goes on" "0" \
+        "$status"
+    check "with a second wineboot" "2" "$(grep -c 'wineboot -i' "$FAKE_CALLS")"
+    check "the prefix is marked ready" "win64" "$(cat "$work/prefix-flaky/.tarrow-ready")"
     ;;
 
 *)
