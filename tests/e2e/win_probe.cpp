@@ -17,6 +17,10 @@
 //                                   Tarrow's progress bar to show and hide
 //                                   again; prints the milliseconds from the
 //                                   click to the bar hidden
+//   win_probe watch CAPTION SECONDS prints "watching", then looks every few
+//                                   milliseconds for a visible top-level
+//                                   window captioned CAPTION; exits 0 once it
+//                                   has shown, 1 when SECONDS pass without it
 //
 // Exits 0 when it did what was asked, 1 when what it looked for is not there,
 // and prints "end" as its last line either way.
@@ -175,6 +179,25 @@ int TimeBar(int argc, char** argv) {
     return 1;
 }
 
+// Started before the program that shows the window, so that a window which
+// shows for only a moment is still seen: one look from outside takes longer
+// than Wine needs to start a program.
+int Watch(const std::string& caption, int seconds) {
+    std::printf("watching\n");
+    std::fflush(stdout);
+    const auto until = Clock::now() + std::chrono::seconds(seconds);
+    while (Clock::now() < until) {
+        for (HWND window : VisibleTopLevelWindows()) {
+            if (TextOf(window) == caption) {
+                std::printf("seen\n");
+                return 0;
+            }
+        }
+        Sleep(5);
+    }
+    return 1;
+}
+
 int Values(const std::string& path) {
     const struct {
         const char* prefix;
@@ -243,8 +266,12 @@ int Run(int argc, char** argv) {
     if (command == "time-bar" && argc >= 3) {
         return TimeBar(argc, argv);
     }
+    if (command == "watch" && argc == 4) {
+        return Watch(argv[2], std::atoi(argv[3]));
+    }
     std::fprintf(stderr, "usage: win_probe list | values KEY | press TITLE BUTTON | "
-                         "time-bar click X Y | time-bar press TITLE BUTTON\n");
+                         "time-bar click X Y | time-bar press TITLE BUTTON | "
+                         "watch CAPTION SECONDS\n");
     return 2;
 }
 

@@ -361,6 +361,11 @@ class WineDesktop:
     def press(self, dialog_title: str, button: str) -> bool:
         return self.probe("press", dialog_title, button, tries=1)[0] == 0
 
+    def watch_for_caption(self, caption: str, seconds: int = 20) -> "CaptionWatch":
+        """Starts win_probe looking for a window of that caption and returns
+        once it is looking; the watch's `seen()` tells whether it showed."""
+        return CaptionWatch(self, caption, seconds)
+
     def time_bar_after_click(self, window: "ClientWindow", x: int, y: int):
         """Milliseconds from a click at a client pixel to Tarrow's progress
         bar hidden again, or None."""
@@ -383,3 +388,34 @@ class WineDesktop:
             check=False,
         )
         return path.exists()
+
+
+class CaptionWatch:
+    """win_probe's watch running in the background, its output in a file."""
+
+    def __init__(self, desktop: WineDesktop, caption: str, seconds: int):
+        self.output = tempfile.TemporaryFile()
+        self.process = subprocess.Popen(
+            [desktop.loader, str(desktop.probe_path), "watch", caption, str(seconds)],
+            env=desktop.env, stdin=subprocess.DEVNULL, stdout=self.output,
+            stderr=subprocess.DEVNULL)
+        self.seconds = seconds
+        deadline = time.monotonic() + 60
+        while "watching" not in self._said() and time.monotonic() < deadline:
+            if self.process.poll() is not None:
+                raise RuntimeError(f"win_probe watch ended early: {self._said()!r}")
+            time.sleep(0.05)
+
+    def _said(self) -> str:
+        self.output.seek(0)
+        return self.output.read().decode("utf-8", "replace")
+
+    def seen(self) -> bool:
+        try:
+            self.process.wait(timeout=self.seconds + 30)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        said = self._said()
+        self.output.close()
+        return self.process.returncode == 0 and "seen" in said
