@@ -14,7 +14,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e")
 from tarrow_layout import (COMMAND1, INTRO, INTRO_START, MAIN, MAIN_RATE, MAIN_RESTORE,  # noqa: E402
                            MAIN_SETTINGS, PROGRAM, RATINGS, WORKING)
 import tarrow_session  # noqa: E402
-from wine_desktop import WineDesktop  # noqa: E402
+from wine_desktop import desktop_for  # noqa: E402
 
 
 def main():
@@ -27,8 +27,7 @@ def main():
     parser.add_argument("--rounds", type=int, default=3)
     args = parser.parse_args()
 
-    desktop = WineDesktop(Path(args.prefix), Path(args.scripts), args.arch)
-    desktop.use_probe(Path(args.bin) / "win_probe.exe")
+    desktop = desktop_for(args)
     desktop.end_all("Tarrow.exe")
     tarrow_session.install_afresh(desktop, args.scripts, args.bin, args.images)
     desktop.reg_delete(r"HKCU\Consol")

@@ -10,7 +10,7 @@ from pathlib import Path
 import e2e_args
 import tarrow_session
 from tarrow_layout import OPTION1
-from wine_desktop import WineDesktop
+from wine_desktop import desktop_for
 
 HKCU_DESKTOP = r"HKCU\Control Panel\Desktop"
 OTHER_FOLDER = r"C:\Elsewhere"
@@ -21,8 +21,7 @@ ARGS = None
 class Rollback(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.desktop = WineDesktop(Path(ARGS.prefix), Path(ARGS.scripts), ARGS.arch)
-        cls.desktop.use_probe(Path(ARGS.bin) / "win_probe.exe")
+        cls.desktop = desktop_for(ARGS)
         cls.system32 = cls.desktop.system32()
         cls.other = cls.desktop.drive_c() / "Elsewhere"
 

@@ -13,7 +13,7 @@ from pathlib import Path
 import e2e_args
 import tarrow_session
 from tarrow_layout import OPTION2
-from wine_desktop import WineDesktop
+from wine_desktop import desktop_for
 
 HKCU_DESKTOP = r"HKCU\Control Panel\Desktop"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarrow"
@@ -39,8 +39,7 @@ class Setup(unittest.TestCase):
         wine_run("--stop", check=False)
         shutil.rmtree(ARGS.fresh_prefix, ignore_errors=True)
         wine_run("--start")
-        cls.desktop = WineDesktop(Path(ARGS.fresh_prefix), Path(ARGS.scripts), ARGS.arch)
-        cls.desktop.use_probe(Path(ARGS.bin) / "win_probe.exe")
+        cls.desktop = desktop_for(ARGS, ARGS.fresh_prefix)
         drive = cls.desktop.drive_c()
         cls.program_dir = drive / "Program Files" / "Tarrow"
         cls.images_dir = cls.desktop.system32() / "images"

@@ -5,13 +5,12 @@ looked at with Wine's reg."""
 
 import time
 import unittest
-from pathlib import Path
 
 import e2e_args
 import tarrow_session
 from tarrow_layout import (CHECK1, COMMAND1, COMMAND2, MAIN_RATE, MAIN_RESTORE, MAIN_SETTINGS,
                            NOTICE, OPTION1, OPTION2, RATINGS, WORKING)
-from wine_desktop import WineDesktop
+from wine_desktop import desktop_for
 
 HKCU_DESKTOP = r"HKCU\Control Panel\Desktop"
 SOUND_KEY = r"HKCU\AppEvents\Schemes\Apps\.Default\SystemExit\.Current"
@@ -46,8 +45,7 @@ ARGS = None
 class TarrowOperations(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.desktop = WineDesktop(Path(ARGS.prefix), Path(ARGS.scripts), ARGS.arch)
-        cls.desktop.use_probe(Path(ARGS.bin) / "win_probe.exe")
+        cls.desktop = desktop_for(ARGS)
         cls.program_dir = cls.desktop.drive_c() / "Program Files" / "Tarrow"
         cls.system32 = cls.desktop.system32()
 

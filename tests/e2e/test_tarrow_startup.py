@@ -13,7 +13,7 @@ import e2e_args
 from pe_file import PeFile
 from tarrow_layout import (FILEE, HELP, HELP_CLOSE, INFO, INFO_CLOSE, INTRO, INTRO_START, MAIN,
                            MAIN_EXIT, MAIN_HELP, MAIN_INFO, PROGRAM)
-from wine_desktop import WineDesktop
+from wine_desktop import desktop_for
 
 MANIFEST = r"C:\Program Files\Tarrow\Tarrow.exe.manifest"
 
@@ -25,7 +25,7 @@ ARGS = None
 class TarrowStartup(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.desktop = WineDesktop(Path(ARGS.prefix), Path(ARGS.scripts), ARGS.arch)
+        cls.desktop = desktop_for(ARGS)
         cls.program_dir = cls.desktop.drive_c() / "Program Files" / "Tarrow"
         cls.images_dir = cls.desktop.system32() / "images"
 

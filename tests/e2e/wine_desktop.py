@@ -390,6 +390,14 @@ class WineDesktop:
         return path.exists()
 
 
+def desktop_for(args, prefix=None) -> WineDesktop:
+    """The desktop of the prefix an end-to-end test's options name (or of
+    `prefix`), with win_probe from the test's bin folder."""
+    desktop = WineDesktop(Path(prefix or args.prefix), Path(args.scripts), args.arch)
+    desktop.use_probe(Path(args.bin) / "win_probe.exe")
+    return desktop
+
+
 class CaptionWatch:
     """win_probe's watch running in the background, its output in a file."""
 
