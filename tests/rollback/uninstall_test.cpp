@@ -49,9 +49,7 @@ struct Uninstaller {
 // Tarrow applied the speed-up from its own folder: the saved files lie in
 // the system directory.
 std::array<std::string, kTimeoutPairCount> AppliedOn(ShutdownMachine& m) {
-    m.CreateAllPlaces();
-    const auto values = m.SetDistinctValues();
-    m.SetSound("tada.wav");
+    const auto values = m.FillEveryPlace();
     shutdown::Apply(m.p, m.programFolder, {true, true}, m.bar);
     EXPECT_EQ(m.Text(0), "0");
     return values;

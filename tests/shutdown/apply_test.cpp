@@ -34,9 +34,7 @@ TEST(Apply, WritesTheChosenTextToEveryPairAndSavesWhatWasThereBeforeByteForByte)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.text) + (c.choice.silenceSound ? " and silence" : ""));
         ShutdownMachine m;
-        m.CreateAllPlaces();
-        const auto before = m.SetDistinctValues();
-        m.SetSound("tada.wav");
+        const auto before = m.FillEveryPlace();
 
         const ApplyReport report = Apply(m.p, m.programFolder, c.choice, m.bar);
 
@@ -104,9 +102,7 @@ TEST(Apply, LeavesPlacesWhoseKeyWasMissingAloneAndSavesTheirPlaceholders) {
 
 TEST(Apply, ChangesNothingWhenTheValuesCannotBeSaved) {
     ShutdownMachine m;
-    m.CreateAllPlaces();
-    m.SetDistinctValues();
-    m.SetSound("tada.wav");
+    m.FillEveryPlace();
     // An older saved file from another apply lies in the system directory.
     ASSERT_TRUE(platform::WriteWholeFile(m.p, m.InSystemDirectory(kSavedValuesFile), "older"));
     m.emulated.failCreate(m.InProgramFolder(kSavedValuesFile));
@@ -197,9 +193,7 @@ TEST(Apply, GoesOnPastEveryFailingStepAndLosesNoSavedFile) {
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.name);
         ShutdownMachine m;
-        m.CreateAllPlaces();
-        const auto values = m.SetDistinctValues();
-        m.SetSound("tada.wav");
+        const auto values = m.FillEveryPlace();
         fault.inject(m);
         const Snapshot before = m.TakeSnapshot();
 

@@ -206,9 +206,7 @@ TEST(Restore, GoesOnPastEveryFailingStep) {
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.name);
         ShutdownMachine m;
-        m.CreateAllPlaces();
-        const auto values = m.SetDistinctValues();
-        m.SetSound("tada.wav");
+        const auto values = m.FillEveryPlace();
         Apply(m.p, m.programFolder, {true, true}, m.bar);
         const Snapshot applied = m.TakeSnapshot();
         fault.inject(m);

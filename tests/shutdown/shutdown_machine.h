@@ -84,6 +84,15 @@ struct ShutdownMachine {
         return values;
     }
 
+    // A machine as Tarrow finds it: every place's key, a text of its own at
+    // every pair and a shutdown sound; returns the texts.
+    std::array<std::string, kTimeoutPairCount> FillEveryPlace() {
+        CreateAllPlaces();
+        auto values = SetDistinctValues();
+        SetSound("tada.wav");
+        return values;
+    }
+
     StoredPair Stored(std::size_t entry) {
         const ReadPair& pair = ReadingOrder()[entry];
         const std::string keyPath(pair.place->keyPath);
