@@ -1,17 +1,5 @@
-# Cross-compiling for 64-bit Windows with MinGW-w64 (posix thread model). This
-# build runs the tests under 64-bit Wine on machines that cannot run 32-bit
-# programs; the program users get is the 32-bit build (mingw-i686.cmake).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiling for 64-bit Windows with MinGW-w64. This build runs the tests
+# under 64-bit Wine on machines that cannot run 32-bit programs; the program
+# users get is the 32-bit build (mingw-i686.cmake).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# One self-contained executable: no MinGW runtime DLL next to it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
