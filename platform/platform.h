@@ -39,6 +39,14 @@ public:
     virtual long RegCloseKey(Key key) = 0;
     virtual long RegSaveKeyA(Key key, const std::string& file) = 0;
     virtual long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) = 0;
+    // Writes the hive that holds the key to disk before it returns.
+    virtual long RegFlushKey(Key key) = 0;
+    // Loads a hive file as root\subKey (root HKEY_USERS or HKEY_LOCAL_MACHINE),
+    // as for an account whose profile is not loaded; needs SeBackupPrivilege
+    // and SeRestorePrivilege enabled. RegUnLoadKeyA writes it back and takes
+    // it away again; it fails while handles below it are open.
+    virtual long RegLoadKeyA(Key root, const std::string& subKey, const std::string& file) = 0;
+    virtual long RegUnLoadKeyA(Key root, const std::string& subKey) = 0;
 
     // --- Process token (advapi32, kernel32).
     virtual Handle GetCurrentProcess() = 0;
@@ -48,6 +56,13 @@ public:
                                        const TokenPrivileges* newState, std::uint32_t bufferLength,
                                        TokenPrivileges* previousState,
                                        std::uint32_t* returnLength) = 0;
+    // GetTokenInformation(TokenUser): the account the token belongs to, as
+    // the text of its SID (ConvertSidToStringSidA). Needs TOKEN_QUERY.
+    virtual bool GetTokenUserSid(Handle token, std::string* sid) = 0;
+    // LookupAccountSidA for a SID given as text: the account's name and
+    // the domain (or machine) it belongs to.
+    virtual bool LookupAccountSidA(const std::string& sid, std::string* name,
+                                   std::string* domain) = 0;
     virtual std::uint32_t GetLastError() = 0;
     virtual void SetLastError(std::uint32_t error) = 0;
     virtual bool CloseHandle(Handle handle) = 0;
@@ -61,6 +76,9 @@ public:
     virtual std::string GetModuleFileNameA() = 0;
     // The command line the process was started with, as Windows keeps it.
     virtual std::string GetCommandLineA() = 0;
+    // The text with each %NAME% of the environment replaced by its value;
+    // "" on failure.
+    virtual std::string ExpandEnvironmentStringsA(const std::string& text) = 0;
 
     // --- Files (kernel32). Paths are Windows paths.
     virtual Handle FindFirstFileA(const std::string& pattern, FindData* data) = 0;
@@ -75,6 +93,11 @@ public:
     virtual bool ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) = 0;
     virtual bool WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
                            std::uint32_t* written) = 0;
+    // Writes what the file's handle wrote through to the disk; needs write
+    // access.
+    virtual bool FlushFileBuffers(Handle file) = 0;
+    virtual bool MoveFileExA(const std::string& from, const std::string& to,
+                             std::uint32_t flags) = 0;
 
     // --- Common controls (comctl32): registers their window classes.
     virtual void InitCommonControls() = 0;
@@ -86,6 +109,10 @@ public:
                                 const SecurityAttributes* thread, bool inheritHandles,
                                 std::uint32_t creationFlags, const StartupInfo& startup,
                                 ProcessInformation* info) = 0;
+    // kWaitObject0 once the process has ended, kWaitTimeout when the time
+    // ran out first, kWaitFailed on failure.
+    virtual std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) = 0;
+    virtual bool GetExitCodeProcess(Handle process, std::uint32_t* exitCode) = 0;
     // Ends the process at once. The real side never returns; the emulated side
     // records the exit code and returns, and exitRequested() then tells the
     // caller to stop.

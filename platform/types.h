@@ -36,6 +36,7 @@ constexpr long kErrorNotAllAssigned = 1300;
 constexpr long kErrorNoSuchPrivilege = 1313;
 constexpr long kErrorPrivilegeNotHeld = 1314;
 constexpr long kErrorBadFormat = 11;
+constexpr long kErrorNotReady = 21;
 
 // Registry value kinds.
 constexpr std::uint32_t kRegNone = 0;
@@ -44,6 +45,7 @@ constexpr std::uint32_t kRegExpandSz = 2;
 constexpr std::uint32_t kRegBinary = 3;
 constexpr std::uint32_t kRegDword = 4;
 constexpr std::uint32_t kRegMultiSz = 7;
+constexpr std::uint32_t kRegQword = 11;
 
 // Registry access masks and options.
 constexpr std::uint32_t kKeyQueryValue = 0x0001;
@@ -69,6 +71,7 @@ constexpr std::uint32_t kFileAttributeSystem = 0x04;
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 constexpr std::uint32_t kFileAttributeArchive = 0x20;
 constexpr std::uint32_t kFileAttributeNormal = 0x80;
+constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 
 // CreateFileA access, share and disposition values.
@@ -79,12 +82,22 @@ constexpr std::uint32_t kCreateAlways = 2;
 constexpr std::uint32_t kOpenExisting = 3;
 constexpr std::uint32_t kOpenAlways = 4;
 
+// MoveFileExA flags.
+constexpr std::uint32_t kMoveFileReplaceExisting = 0x1;
+constexpr std::uint32_t kMoveFileWriteThrough = 0x8;
+
 // Process creation.
 constexpr std::uint32_t kNormalPriorityClass = 0x20;
 constexpr std::uint32_t kStartfUseShowWindow = 0x1;
 constexpr std::uint32_t kStartfUseStdHandles = 0x100;
 constexpr std::uint16_t kSwHide = 0;
 constexpr std::uint16_t kSwShowNormal = 1;
+
+// WaitForSingleObject.
+constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
+constexpr std::uint32_t kWaitObject0 = 0;
+constexpr std::uint32_t kWaitTimeout = 0x102;
+constexpr std::uint32_t kWaitFailed = 0xFFFFFFFFu;
 
 // LUID of a privilege as LookupPrivilegeValueA gives it.
 struct Luid {

@@ -22,6 +22,11 @@ bool IsDirectory(const fs::path& path) {
     return fs::is_directory(path, error);
 }
 
+bool IsLink(const fs::path& path) {
+    std::error_code error;
+    return fs::is_symlink(path, error);
+}
+
 // The spelling on disk of the entry of `folder` named `name` in any case.
 std::optional<std::string> FindEntry(const fs::path& folder, const std::string& name) {
     std::error_code error;
@@ -62,6 +67,7 @@ long Drive::locate(std::string_view path, Location* location) const {
             at.folderExists = folderExists;
             at.exists = onDisk.has_value();
             at.isDirectory = at.exists && IsDirectory(at.host);
+            at.isLink = at.exists && IsLink(at.host);
         } else {
             folderExists = onDisk.has_value() && IsDirectory(at.host);
         }
@@ -77,8 +83,9 @@ std::uint32_t Drive::stored(const std::string& key, bool isDirectory) const {
     return it == attributes_.end() ? kFileAttributeArchive : it->second;
 }
 
-std::uint32_t Drive::reported(const std::string& key, bool isDirectory) const {
-    const std::uint32_t attributes = stored(key, isDirectory);
+std::uint32_t Drive::reported(const std::string& key, bool isDirectory, bool isLink) const {
+    const std::uint32_t attributes =
+        stored(key, isDirectory) | (isLink ? kFileAttributeReparsePoint : 0);
     return attributes == 0 ? kFileAttributeNormal : attributes;
 }
 
@@ -102,7 +109,7 @@ long Drive::getAttributes(std::string_view path, std::uint32_t* attributes) cons
     if (lockedEntries_.count(location.key) != 0) {
         return kErrorSharingViolation;
     }
-    *attributes = reported(location.key, location.isDirectory);
+    *attributes = reported(location.key, location.isDirectory, location.isLink);
     return kErrorSuccess;
 }
 
@@ -152,8 +159,10 @@ long Drive::list(std::string_view pattern, std::vector<FindData>* entries) const
         if (!names.empty() && MatchesWildcard(names, name)) {
             std::error_code ignored;
             const bool isDirectory = it->is_directory(ignored);
+            const bool isLink = it->is_symlink(ignored);
             std::string folded = FoldCase(name);
-            const std::uint32_t attributes = reported(folder.key + '\\' + folded, isDirectory);
+            const std::uint32_t attributes =
+                reported(folder.key + '\\' + folded, isDirectory, isLink);
             found.emplace_back(std::move(folded), FindData{attributes, std::move(name)});
         }
     }
@@ -174,6 +183,12 @@ void Drive::addFailure(std::set<std::string>& failures, std::string_view path) {
 
 void Drive::failCopyTo(std::string_view path) {
     addFailure(failingCopies_, path);
+}
+void Drive::failMoveTo(std::string_view path) {
+    addFailure(failingMoves_, path);
+}
+void Drive::failFlush(std::string_view path) {
+    addFailure(failingFlushes_, path);
 }
 void Drive::failDelete(std::string_view path) {
     addFailure(failingDeletes_, path);

@@ -7,6 +7,7 @@
 
 #include "platform/emulated/open_file.h"
 #include "platform/emulated/share_table.h"
+#include "platform/emulated/unflushed_files.h"
 #include "platform/types.h"
 
 #include <cstdint>
@@ -42,17 +43,28 @@ public:
     struct Opened {
         long error = 0;
         bool existed = false;
+        bool changed = false; // created, or cut short to nothing
         std::unique_ptr<OpenFile> file;
     };
     Opened open(std::string_view path, std::uint32_t access, std::uint32_t share,
                 std::uint32_t disposition, std::uint32_t attributes);
     long copy(std::string_view from, std::string_view to, bool failIfExists);
+    // MoveFileExA of a file (kMoveFileReplaceExisting replaces a target).
+    long move(std::string_view from, std::string_view to, std::uint32_t flags);
     long remove(std::string_view path);
     long readAll(std::string_view path, std::string* content);
     // Creates a file that must not exist yet (kErrorFileExists otherwise).
     long writeNew(std::string_view path, std::string_view content);
 
+    // A power cut: every file written since its last flush goes back to
+    // what lasts of it (see UnflushedFiles). Open files must be closed.
+    void cutPower();
+    // Everything as it stands is on disk.
+    void settle() { unflushed_.settle(); }
+
     void failCopyTo(std::string_view path);
+    void failMoveTo(std::string_view path);
+    void failFlush(std::string_view path);
     void failDelete(std::string_view path);
     void failCreate(std::string_view path);
     void lockAgainstExamination(std::string_view path);
@@ -66,6 +78,7 @@ private:
         bool isDirectory = false;
         bool folderExists = false; // the folder that holds it
         bool isRoot = false;
+        bool isLink = false; // a reparse point: a link to another folder or file
     };
 
     long locate(std::string_view path, Location* location) const;
@@ -73,14 +86,17 @@ private:
     // the record with the directory attribute.
     std::uint32_t stored(const std::string& key, bool isDirectory) const;
     // As GetFileAttributesA reports them: no attribute at all reads as normal.
-    std::uint32_t reported(const std::string& key, bool isDirectory) const;
+    std::uint32_t reported(const std::string& key, bool isDirectory, bool isLink = false) const;
     static long missing(const Location& location);
     void addFailure(std::set<std::string>& failures, std::string_view path);
 
     std::filesystem::path root_;
     std::map<std::string, std::uint32_t> attributes_;
     ShareTable shares_;
+    UnflushedFiles unflushed_;
     std::set<std::string> failingCopies_;
+    std::set<std::string> failingMoves_;
+    std::set<std::string> failingFlushes_;
     std::set<std::string> failingDeletes_;
     std::set<std::string> failingCreates_;
     std::set<std::string> lockedEntries_;

@@ -4,6 +4,7 @@
 #include "platform/emulated/errors.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 #include <system_error>
 
 namespace platform::emulated {
@@ -97,10 +98,18 @@ Drive::Opened Drive::open(std::string_view path, std::uint32_t access, std::uint
     }
     Opened opened;
     opened.existed = at.exists;
+    opened.changed = !at.exists || truncates;
+    if (opened.changed) {
+        unflushed_.emptied(at.key);
+    }
     opened.file = std::make_unique<OpenFile>(descriptor, (data & ShareTable::kRead) != 0, writes,
-                                             shares_.take(at.key, data, share));
+                                             shares_.take(at.key, data, share), at.key,
+                                             unflushed_);
     if (const auto failing = failingReads_.find(at.key); failing != failingReads_.end()) {
         opened.file->failReadsFrom(failing->second);
+    }
+    if (failingFlushes_.count(at.key) != 0) {
+        opened.file->failFlushes();
     }
     return opened;
 }
@@ -155,7 +164,77 @@ long Drive::copy(std::string_view from, std::string_view to, bool failIfExists) 
         return kErrorAccessDenied;
     }
     attributes_[target.key] = attributes | kFileAttributeArchive;
+    // CopyFileA does not flush: the copy lasts empty until it is flushed.
+    unflushed_.emptied(target.key);
     return kErrorSuccess;
+}
+
+long Drive::move(std::string_view from, std::string_view to, std::uint32_t flags) {
+    Location source;
+    Location target;
+    if (const long error = locate(from, &source); error != kErrorSuccess) {
+        return error;
+    }
+    if (!source.exists) {
+        return missing(source);
+    }
+    if (source.isDirectory) {
+        return kErrorAccessDenied;
+    }
+    if (const long error = locate(to, &target); error != kErrorSuccess) {
+        return error;
+    }
+    if (failingMoves_.count(target.key) != 0) {
+        return kErrorAccessDenied;
+    }
+    if (!target.folderExists) {
+        return kErrorPathNotFound;
+    }
+    if (!shares_.allows(source.key, ShareTable::kDelete, kShareAll)) {
+        return kErrorSharingViolation;
+    }
+    const bool replaces = target.exists && target.key != source.key;
+    if (replaces) {
+        if ((flags & kMoveFileReplaceExisting) == 0) {
+            return kErrorAlreadyExists;
+        }
+        if (target.isDirectory || (stored(target.key, false) & kFileAttributeReadOnly) != 0) {
+            return kErrorAccessDenied;
+        }
+        if (!shares_.allows(target.key, ShareTable::kDelete, kShareAll)) {
+            return kErrorSharingViolation;
+        }
+    }
+    std::error_code error;
+    fs::rename(source.host, target.host, error);
+    if (error) {
+        return kErrorAccessDenied;
+    }
+    const std::uint32_t attributes = stored(source.key, false);
+    attributes_.erase(source.key);
+    attributes_[target.key] = attributes;
+    unflushed_.moved(source.key, target.key);
+    return kErrorSuccess;
+}
+
+void Drive::cutPower() {
+    for (const auto& [key, content] : unflushed_.lasting()) {
+        Location at;
+        if (locate(key, &at) != kErrorSuccess || !at.exists || at.isDirectory) {
+            continue;
+        }
+        std::error_code error;
+        fs::resize_file(at.host, 0, error);
+        if (!content.empty()) {
+            const int descriptor = ::open(at.host.c_str(), O_WRONLY | O_CLOEXEC);
+            if (descriptor >= 0) {
+                const ssize_t put = ::pwrite(descriptor, content.data(), content.size(), 0);
+                static_cast<void>(put);
+                ::close(descriptor);
+            }
+        }
+    }
+    unflushed_.settle();
 }
 
 long Drive::remove(std::string_view path) {
@@ -180,6 +259,7 @@ long Drive::remove(std::string_view path) {
         return kErrorAccessDenied;
     }
     attributes_.erase(at.key);
+    unflushed_.removed(at.key);
     return kErrorSuccess;
 }
 

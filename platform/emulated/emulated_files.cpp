@@ -1,12 +1,28 @@
-// The file calls: attributes, listings, copies, deletes and file handles.
+// The file calls: attributes, listings, copies, moves, deletes and file
+// handles. Each change is journalled.
 #include "platform/emulated/emulated_platform.h"
 
 #include "platform/emulated/emulated_state.h"
 #include "platform/emulated/errors.h"
+#include "platform/emulated/text.h"
+#include "platform/emulated/windows_path.h"
 
 namespace platform {
 
+namespace {
+
+// A path as the journal names it: "c:\a\b".
+std::string JournalPath(const std::string& path) {
+    const auto names = emulated::ParseDrivePath(path);
+    return names ? emulated::PathKey(*names) : emulated::FoldCase(path);
+}
+
+} // namespace
+
 Handle EmulatedPlatform::FindFirstFileA(const std::string& pattern, FindData* data) {
+    if (state_->powerOff()) {
+        return kInvalidHandle;
+    }
     State::FindListing listing;
     if (const long error = state_->drive.list(pattern, &listing.entries); error != kErrorSuccess) {
         state_->fail(error);
@@ -45,6 +61,9 @@ bool EmulatedPlatform::FindClose(Handle find) {
 }
 
 std::uint32_t EmulatedPlatform::GetFileAttributesA(const std::string& path) {
+    if (state_->powerOff()) {
+        return kInvalidFileAttributes;
+    }
     std::uint32_t attributes = 0;
     if (const long error = state_->drive.getAttributes(path, &attributes); error != kErrorSuccess) {
         state_->fail(error);
@@ -54,28 +73,64 @@ std::uint32_t EmulatedPlatform::GetFileAttributesA(const std::string& path) {
 }
 
 bool EmulatedPlatform::SetFileAttributesA(const std::string& path, std::uint32_t attributes) {
+    if (state_->powerOff()) {
+        return false;
+    }
     const long error = state_->drive.setAttributes(path, attributes);
+    if (error == kErrorSuccess) {
+        state_->journal.record("SetFileAttributesA", JournalPath(path));
+    }
     return error == kErrorSuccess || state_->fail(error);
 }
 
 bool EmulatedPlatform::CopyFileA(const std::string& from, const std::string& to,
                                  bool failIfExists) {
+    if (state_->powerOff()) {
+        return false;
+    }
     const long error = state_->drive.copy(from, to, failIfExists);
+    if (error == kErrorSuccess) {
+        state_->journal.record("CopyFileA", JournalPath(to));
+    }
+    return error == kErrorSuccess || state_->fail(error);
+}
+
+bool EmulatedPlatform::MoveFileExA(const std::string& from, const std::string& to,
+                                   std::uint32_t flags) {
+    if (state_->powerOff()) {
+        return false;
+    }
+    const long error = state_->drive.move(from, to, flags);
+    if (error == kErrorSuccess) {
+        state_->journal.record("MoveFileExA", JournalPath(to));
+    }
     return error == kErrorSuccess || state_->fail(error);
 }
 
 bool EmulatedPlatform::DeleteFileA(const std::string& path) {
+    if (state_->powerOff()) {
+        return false;
+    }
     const long error = state_->drive.remove(path);
+    if (error == kErrorSuccess) {
+        state_->journal.record("DeleteFileA", JournalPath(path));
+    }
     return error == kErrorSuccess || state_->fail(error);
 }
 
 Handle EmulatedPlatform::CreateFileA(const std::string& path, std::uint32_t access,
                                      std::uint32_t share, std::uint32_t disposition,
                                      std::uint32_t attributes) {
+    if (state_->powerOff()) {
+        return kInvalidHandle;
+    }
     auto opened = state_->drive.open(path, access, share, disposition, attributes);
     if (opened.error != kErrorSuccess) {
         state_->fail(opened.error);
         return kInvalidHandle;
+    }
+    if (opened.changed) {
+        state_->journal.record("CreateFileA", opened.file->key());
     }
     // These two dispositions say whether the file was there, through the last
     // error, even though the call succeeded.
@@ -88,6 +143,9 @@ Handle EmulatedPlatform::CreateFileA(const std::string& path, std::uint32_t acce
 
 bool EmulatedPlatform::ReadFile(Handle file, void* buffer, std::uint32_t toRead,
                                 std::uint32_t* read) {
+    if (state_->powerOff()) {
+        return false;
+    }
     std::uint32_t count = 0;
     long error = kErrorInvalidHandle;
     if (auto* pipe = state_->kernel.find<emulated::PipeEnd>(file)) {
@@ -103,15 +161,36 @@ bool EmulatedPlatform::ReadFile(Handle file, void* buffer, std::uint32_t toRead,
 
 bool EmulatedPlatform::WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
                                  std::uint32_t* written) {
+    if (state_->powerOff()) {
+        return false;
+    }
     std::uint32_t count = 0;
     long error = kErrorInvalidHandle;
     if (auto* pipe = state_->kernel.find<emulated::PipeEnd>(file)) {
         error = pipe->write(buffer, toWrite, &count);
     } else if (auto* open = state_->kernel.find<std::unique_ptr<emulated::OpenFile>>(file)) {
         error = (*open)->write(buffer, toWrite, &count);
+        if (count > 0) {
+            state_->journal.record("WriteFile", (*open)->key());
+        }
     }
     if (written != nullptr) {
         *written = count;
+    }
+    return error == kErrorSuccess || state_->fail(error);
+}
+
+bool EmulatedPlatform::FlushFileBuffers(Handle file) {
+    if (state_->powerOff()) {
+        return false;
+    }
+    auto* open = state_->kernel.find<std::unique_ptr<emulated::OpenFile>>(file);
+    if (open == nullptr) {
+        return state_->fail(kErrorInvalidHandle);
+    }
+    const long error = (*open)->flush();
+    if (error == kErrorSuccess) {
+        state_->journal.record("FlushFileBuffers", (*open)->key());
     }
     return error == kErrorSuccess || state_->fail(error);
 }

@@ -3,6 +3,7 @@
 #include "platform/emulated/emulated_platform.h"
 
 #include "platform/emulated/emulated_state.h"
+#include "platform/emulated/text.h"
 
 #include <cstring>
 #include <filesystem>
@@ -10,11 +11,23 @@
 
 namespace platform {
 
+namespace {
+
+const std::string kProfileList = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
+
+// What Windows expands in the paths the programs meet.
+const std::map<std::string, std::string> kEnvironment = {
+    {"systemdrive", "C:"},
+    {"systemroot", "C:\\windows"},
+    {"windir", "C:\\windows"},
+    {"programfiles", "C:\\Program Files"},
+};
+
+} // namespace
+
 EmulatedPlatform::EmulatedPlatform(std::string driveRoot)
     : state_(std::make_unique<State>(std::move(driveRoot))) {
     auto& registry = state_->registry;
-    registry.ensure(kHkeyCurrentUser, "Control Panel\\Desktop");
-    registry.ensure(kHkeyCurrentUser, "AppEvents\\Schemes\\Apps\\.Default\\SystemExit\\.Current");
     registry.ensure(kHkeyLocalMachine, "SOFTWARE");
     registry.ensure(kHkeyLocalMachine, "SYSTEM");
     registry.ensure(kHkeyUsers, ".DEFAULT\\Control Panel\\Desktop");
@@ -22,6 +35,108 @@ EmulatedPlatform::EmulatedPlatform(std::string driveRoot)
     std::filesystem::create_directories(hostPath(state_->systemDirectory), ignored);
     state_->privileges.grant("SeBackupPrivilege", true);
     state_->privileges.grant("SeRestorePrivilege", true);
+    addAccount({std::string(kUserSid), "alice", "TARROW-PC"}, true);
+    runAs(std::string(kUserSid));
+}
+
+void EmulatedPlatform::addAccount(const Account& account, bool loggedOn) {
+    const std::string profile = "C:\\Users\\" + account.name;
+    std::error_code ignored;
+    std::filesystem::create_directories(hostPath(profile), ignored);
+    state_->accounts[emulated::FoldCase(account.sid)] = account;
+    state_->registry.addProfileHive(
+        account.sid, profile + "\\NTUSER.DAT", loggedOn, [](emulated::RegistryNode& hive) {
+            hive.childOrNew("Control Panel").childOrNew("Desktop");
+            hive.childOrNew("AppEvents")
+                .childOrNew("Schemes")
+                .childOrNew("Apps")
+                .childOrNew(".Default")
+                .childOrNew("SystemExit")
+                .childOrNew(".Current");
+        });
+    const std::string imagePath = "%SystemDrive%\\Users\\" + account.name;
+    std::vector<std::uint8_t> bytes(imagePath.begin(), imagePath.end());
+    bytes.push_back(0);
+    state_->registry.ensureValue(kHkeyLocalMachine, kProfileList + account.sid, "ProfileImagePath",
+                                 kRegExpandSz, std::move(bytes));
+}
+
+void EmulatedPlatform::setLoggedOn(const std::string& sid, bool loggedOn) {
+    state_->registry.setLoggedOn(sid, loggedOn);
+}
+
+void EmulatedPlatform::runAs(const std::string& sid) {
+    state_->runningSid = sid;
+    state_->registry.setCurrentUserHive(emulated::EqualsNoCase(sid, kLocalSystemSid) ? ".DEFAULT"
+                                                                                     : sid);
+}
+
+void EmulatedPlatform::setRestartExitCode(std::uint32_t exitCode) {
+    state_->restartExitCode = exitCode;
+}
+
+const std::vector<EmulatedPlatform::JournalEntry>& EmulatedPlatform::journal() const {
+    return state_->journal.entries();
+}
+
+void EmulatedPlatform::settle() {
+    state_->drive.settle();
+    state_->registry.settle();
+}
+
+void EmulatedPlatform::cutPowerAfter(std::size_t changes) {
+    settle();
+    state_->journal.cutAfter(changes);
+}
+
+bool EmulatedPlatform::powerOff() const {
+    return state_->journal.powerOff();
+}
+
+void EmulatedPlatform::reboot(HiveSurvival hives) {
+    state_->kernel.closeAll();
+    state_->finds.clear();
+    state_->drive.cutPower();
+    state_->registry.reboot(hives == HiveSurvival::Whole);
+    state_->journal.restart();
+    for (const Luid& luid : state_->privileges.enabledOnes()) {
+        state_->privileges.setEnabled(luid, false);
+    }
+    state_->lastError = 0;
+    state_->started.clear();
+    state_->exitCode = 0;
+    state_->exitRequested = false;
+    state_->commonControlsInitialized = 0;
+}
+
+std::map<std::string, std::map<std::string, emulated::RegistryValue>>
+EmulatedPlatform::registryDump() const {
+    return state_->registry.dump();
+}
+
+std::string EmulatedPlatform::ExpandEnvironmentStringsA(const std::string& text) {
+    std::string expanded;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t open = text.find('%', at);
+        const std::size_t close =
+            open == std::string::npos ? std::string::npos : text.find('%', open + 1);
+        if (close == std::string::npos) {
+            expanded += text.substr(at);
+            break;
+        }
+        expanded += text.substr(at, open - at);
+        const auto value = kEnvironment.find(emulated::FoldCase(text.substr(open + 1, close - open - 1)));
+        if (value != kEnvironment.end()) {
+            expanded += value->second;
+            at = close + 1;
+        } else {
+            // An unknown name stays as it is, its closing % free to open the next.
+            expanded += text.substr(open, close - open);
+            at = close;
+        }
+    }
+    return expanded;
 }
 
 EmulatedPlatform::~EmulatedPlatform() = default;
@@ -124,6 +239,12 @@ void EmulatedPlatform::failKeyRestore(bool fail) {
 }
 void EmulatedPlatform::failCopyTo(const std::string& windowsPath) {
     state_->drive.failCopyTo(windowsPath);
+}
+void EmulatedPlatform::failMoveTo(const std::string& windowsPath) {
+    state_->drive.failMoveTo(windowsPath);
+}
+void EmulatedPlatform::failFlush(const std::string& windowsPath) {
+    state_->drive.failFlush(windowsPath);
 }
 void EmulatedPlatform::failDelete(const std::string& windowsPath) {
     state_->drive.failDelete(windowsPath);

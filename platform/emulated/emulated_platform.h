@@ -13,12 +13,16 @@
 // through their status codes only and never touch the last-error value.
 #pragma once
 
+#include "platform/emulated/registry_node.h"
 #include "platform/platform.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -27,13 +31,20 @@ class EmulatedPlatform final : public Platform {
 public:
     // `driveRoot` is a folder on disk that plays drive C: ("C:\x" is
     // driveRoot/x). It must exist. The machine starts with the usual keys:
-    // HKCU\Control Panel\Desktop, HKCU\AppEvents\Schemes\Apps\.Default\SystemExit\.Current,
-    // HKLM\SOFTWARE, HKLM\SYSTEM, HKU\.DEFAULT\Control Panel\Desktop. The system
+    // HKLM\SOFTWARE, HKLM\SYSTEM, HKU\.DEFAULT\Control Panel\Desktop, and
+    // one account, kUserSid ("alice"), logged on and running the program,
+    // whose hive holds Control Panel\Desktop and
+    // AppEvents\Schemes\Apps\.Default\SystemExit\.Current. The system
     // directory is "C:\windows\system32" (created on disk), the program is
     // "C:\Program Files\Tarrow\Tarrow.exe" with the command line "\"C:\Program
     // Files\Tarrow\Tarrow.exe\"", and the token holds SeBackupPrivilege and
     // SeRestorePrivilege (not enabled).
     explicit EmulatedPlatform(std::string driveRoot);
+
+    static constexpr std::string_view kUserSid = "S-1-5-21-3623811015-3361044348-30300820-1001";
+    // LocalSystem, as which deployment tools run uninstallers; its
+    // HKEY_CURRENT_USER is HKEY_USERS\.DEFAULT.
+    static constexpr std::string_view kLocalSystemSid = "S-1-5-18";
     ~EmulatedPlatform() override;
     EmulatedPlatform(const EmulatedPlatform&) = delete;
     EmulatedPlatform& operator=(const EmulatedPlatform&) = delete;
@@ -53,18 +64,25 @@ public:
     long RegCloseKey(Key key) override;
     long RegSaveKeyA(Key key, const std::string& file) override;
     long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) override;
+    long RegFlushKey(Key key) override;
+    long RegLoadKeyA(Key root, const std::string& subKey, const std::string& file) override;
+    long RegUnLoadKeyA(Key root, const std::string& subKey) override;
     Handle GetCurrentProcess() override;
     bool OpenProcessToken(Handle process, std::uint32_t access, Handle* token) override;
     bool LookupPrivilegeValueA(const std::string& name, Luid* luid) override;
     bool AdjustTokenPrivileges(Handle token, bool disableAll, const TokenPrivileges* newState,
                                std::uint32_t bufferLength, TokenPrivileges* previousState,
                                std::uint32_t* returnLength) override;
+    bool GetTokenUserSid(Handle token, std::string* sid) override;
+    bool LookupAccountSidA(const std::string& sid, std::string* name,
+                           std::string* domain) override;
     std::uint32_t GetLastError() override;
     void SetLastError(std::uint32_t error) override;
     bool CloseHandle(Handle handle) override;
     std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) override;
     std::string GetModuleFileNameA() override;
     std::string GetCommandLineA() override;
+    std::string ExpandEnvironmentStringsA(const std::string& text) override;
     Handle FindFirstFileA(const std::string& pattern, FindData* data) override;
     bool FindNextFileA(Handle find, FindData* data) override;
     bool FindClose(Handle find) override;
@@ -77,6 +95,8 @@ public:
     bool ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) override;
     bool WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
                    std::uint32_t* written) override;
+    bool FlushFileBuffers(Handle file) override;
+    bool MoveFileExA(const std::string& from, const std::string& to, std::uint32_t flags) override;
     void InitCommonControls() override;
     bool CreatePipe(Handle* readEnd, Handle* writeEnd, const SecurityAttributes* security,
                     std::uint32_t size) override;
@@ -84,6 +104,8 @@ public:
                         const SecurityAttributes* thread, bool inheritHandles,
                         std::uint32_t creationFlags, const StartupInfo& startup,
                         ProcessInformation* info) override;
+    std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) override;
+    bool GetExitCodeProcess(Handle process, std::uint32_t* exitCode) override;
     void ExitProcess(std::uint32_t exitCode) override;
     bool exitRequested() const override;
 
@@ -118,7 +140,8 @@ public:
     // or not, with or without ".exe", any case) names the program. Commands
     // naming no registered program fail with kErrorFileNotFound, except the
     // running program (GetModuleFileNameA's name) starting itself, which is
-    // recorded and not run. The program runs at once, inside CreateProcessA;
+    // recorded and not run; it ends with the code that setRestartExitCode
+    // gave (0 unless set). The program runs at once, inside CreateProcessA;
     // its output (and its error output) reaches a pipe only when the startup
     // has STARTF_USESTDHANDLES, inheritance is asked for and stdOutput
     // (stdError) is the write end of a pipe created inheritable. Its copy of that end is closed
@@ -131,7 +154,59 @@ public:
         std::function<std::uint32_t(const std::string& commandLine, ChildOutput& output)>;
     void registerProgram(const std::string& name, Program program);
 
+    // --- Accounts
+    struct Account {
+        std::string sid;
+        std::string name;
+        std::string domain;
+    };
+    // Adds an account with a profile, "C:\Users\<name>", named in the
+    // ProfileList key; its hive (the profile's NTUSER.DAT) holds the keys an
+    // account starts with. A logged-on account's hive is loaded under
+    // HKEY_USERS\<sid>.
+    void addAccount(const Account& account, bool loggedOn);
+    // Logs the account on (its hive loaded) or off (its hive unloaded).
+    void setLoggedOn(const std::string& sid, bool loggedOn);
+    // The program runs as this account from now on: the token's user, and
+    // HKEY_CURRENT_USER its hive (HKEY_USERS\.DEFAULT for LocalSystem).
+    void runAs(const std::string& sid);
+    // An exit code for the program's own new instances (see registerProgram).
+    void setRestartExitCode(std::uint32_t exitCode);
+
+    // --- Power. Every call that changes the registry or the disk is
+    // journalled; the power can go off after any of them, and a reboot starts
+    // a new machine from what survived.
+    struct JournalEntry {
+        std::string call;   // "RegSetValueExA"
+        std::string target; // "hkey_users\s-1-5-18\consol\change", "c:\a\b.dat"
+    };
+    // The changes since the machine started or last rebooted.
+    const std::vector<JournalEntry>& journal() const;
+    // Everything as it stands is on disk, as after the system's own lazy
+    // writes.
+    void settle();
+    // Settles, then cuts the power once `changes` more calls have changed
+    // something (0: at once). From then on every call fails with
+    // kErrorNotReady and changes nothing.
+    void cutPowerAfter(std::size_t changes);
+    bool powerOff() const;
+    // How a hive that was changed since its last flush comes through a
+    // power cut: as last flushed, or whole (the system wrote it just
+    // before).
+    enum class HiveSurvival { LastFlushed, Whole };
+    // Cuts the power (if still on) and starts again from what survived: a
+    // file's content as last flushed (a file created since then is empty),
+    // created, moved and deleted files as they are, each hive by `hives`.
+    // Open handles are gone, hives a program loaded are unloaded, enabled
+    // privileges are off, the journal is empty; accounts, faults and the
+    // program's setup stay.
+    void reboot(HiveSurvival hives);
+
     // --- Looking at what happened
+    // Every key of every hive, loaded or not, by its lower-case path
+    // ("hkey_users\<sid>\control panel\desktop"), with its values by their
+    // lower-case names.
+    std::map<std::string, std::map<std::string, emulated::RegistryValue>> registryDump() const;
     struct StartedProcess {
         std::string commandLine;
         std::uint32_t creationFlags = 0;
@@ -168,6 +243,11 @@ public:
     // CopyFileA to `windowsPath`, DeleteFileA of it, or CreateFileA of it for
     // writing fail with kErrorAccessDenied.
     void failCopyTo(const std::string& windowsPath);
+    // MoveFileExA to `windowsPath` fails with kErrorAccessDenied, and
+    // FlushFileBuffers of a handle to it opened after this call with
+    // kErrorWriteFault.
+    void failMoveTo(const std::string& windowsPath);
+    void failFlush(const std::string& windowsPath);
     void failDelete(const std::string& windowsPath);
     void failCreate(const std::string& windowsPath);
     // The entry stays listed, but GetFileAttributesA of it fails with

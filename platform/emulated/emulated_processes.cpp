@@ -50,6 +50,9 @@ std::optional<emulated::PipeEnd> Inherit(emulated::KernelHandles& kernel, Handle
 
 bool EmulatedPlatform::CreatePipe(Handle* readEnd, Handle* writeEnd,
                                   const SecurityAttributes* security, std::uint32_t) {
+    if (state_->powerOff()) {
+        return false;
+    }
     if (state_->pipeFailure != 0) {
         return state_->fail(state_->pipeFailure);
     }
@@ -67,6 +70,9 @@ bool EmulatedPlatform::CreateProcessA(const std::string& commandLine, const Secu
                                       const SecurityAttributes*, bool inheritHandles,
                                       std::uint32_t creationFlags, const StartupInfo& startup,
                                       ProcessInformation* info) {
+    if (state_->powerOff()) {
+        return false;
+    }
     if (info == nullptr) {
         return state_->fail(kErrorInvalidParameter);
     }
@@ -79,6 +85,7 @@ bool EmulatedPlatform::CreateProcessA(const std::string& commandLine, const Secu
         return state_->fail(kErrorFileNotFound);
     }
     state_->started.push_back({commandLine, creationFlags, startup, inheritHandles});
+    std::uint32_t exitCode = state_->restartExitCode;
     if (found != nullptr) {
         // The child writes to a pipe only when it inherits the write end:
         // the handle must be inheritable and inheritance asked for.
@@ -86,15 +93,35 @@ bool EmulatedPlatform::CreateProcessA(const std::string& commandLine, const Secu
             Inherit(state_->kernel, startup.stdOutput, startup, inheritHandles),
             Inherit(state_->kernel, startup.stdError, startup, inheritHandles));
         const Program program = *found; // the program may register others while it runs
-        program(commandLine, inherited);
+        exitCode = program(commandLine, inherited);
         // The child has ended: its copy of the write end is closed when
         // `inherited` goes.
     }
     info->processId = state_->nextProcessId;
     info->threadId = state_->nextProcessId + 4;
     state_->nextProcessId += 8;
-    info->process = state_->kernel.add(emulated::ProcessObject{info->processId});
+    info->process = state_->kernel.add(emulated::ProcessObject{info->processId, exitCode});
     info->thread = state_->kernel.add(emulated::ThreadObject{info->threadId});
+    return true;
+}
+
+std::uint32_t EmulatedPlatform::WaitForSingleObject(Handle handle, std::uint32_t) {
+    // A started program has run to its end inside CreateProcessA.
+    if (state_->kernel.find<emulated::ProcessObject>(handle) == nullptr) {
+        state_->fail(kErrorInvalidHandle);
+        return kWaitFailed;
+    }
+    return kWaitObject0;
+}
+
+bool EmulatedPlatform::GetExitCodeProcess(Handle process, std::uint32_t* exitCode) {
+    const auto* object = state_->kernel.find<emulated::ProcessObject>(process);
+    if (object == nullptr) {
+        return state_->fail(kErrorInvalidHandle);
+    }
+    if (exitCode != nullptr) {
+        *exitCode = object->exitCode;
+    }
     return true;
 }
 

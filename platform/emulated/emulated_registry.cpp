@@ -1,15 +1,28 @@
 // The Reg* calls. They report through their status codes and leave the
-// last-error value alone, as advapi32 does.
+// last-error value alone, as advapi32 does. Each change is journalled.
 #include "platform/emulated/emulated_platform.h"
 
 #include "platform/emulated/emulated_state.h"
 #include "platform/emulated/errors.h"
 #include "platform/emulated/hive_file.h"
+#include "platform/emulated/text.h"
 
 namespace platform {
 
+namespace {
+
+// A hive can be loaded and unloaded only with both privileges enabled.
+bool MayLoadHives(const emulated::Privileges& privileges) {
+    return privileges.enabled("SeBackupPrivilege") && privileges.enabled("SeRestorePrivilege");
+}
+
+} // namespace
+
 long EmulatedPlatform::RegOpenKeyExA(Key root, const std::string& subKey, std::uint32_t,
                                      std::uint32_t access, Key* result) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
     return state_->registry.open(root, subKey, access, result);
 }
 
@@ -17,21 +30,51 @@ long EmulatedPlatform::RegCreateKeyExA(Key root, const std::string& subKey, cons
                                        std::uint32_t, std::uint32_t access,
                                        const SecurityAttributes*, Key* result,
                                        std::uint32_t* disposition) {
-    return state_->registry.create(root, subKey, access, result, disposition);
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
+    std::uint32_t how = 0;
+    const long status = state_->registry.create(root, subKey, access, result, &how);
+    if (disposition != nullptr) {
+        *disposition = how;
+    }
+    if (status == kErrorSuccess && how == kRegCreatedNewKey) {
+        state_->journal.record("RegCreateKeyExA", state_->registry.describe(*result));
+    }
+    return status;
 }
 
 long EmulatedPlatform::RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
                                         std::uint8_t* data, std::uint32_t* dataSize) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
     return state_->registry.query(key, valueName, type, data, dataSize);
 }
 
 long EmulatedPlatform::RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
                                       const std::uint8_t* data, std::uint32_t dataSize) {
-    return state_->registry.set(key, valueName, type, data, dataSize);
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
+    const long status = state_->registry.set(key, valueName, type, data, dataSize);
+    if (status == kErrorSuccess) {
+        state_->journal.record("RegSetValueExA", state_->registry.describe(key) + '\\' +
+                                                     emulated::FoldCase(valueName));
+    }
+    return status;
 }
 
 long EmulatedPlatform::RegDeleteValueA(Key key, const std::string& valueName) {
-    return state_->registry.deleteValue(key, valueName);
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
+    const long status = state_->registry.deleteValue(key, valueName);
+    if (status == kErrorSuccess) {
+        state_->journal.record("RegDeleteValueA", state_->registry.describe(key) + '\\' +
+                                                      emulated::FoldCase(valueName));
+    }
+    return status;
 }
 
 long EmulatedPlatform::RegCloseKey(Key key) {
@@ -39,6 +82,9 @@ long EmulatedPlatform::RegCloseKey(Key key) {
 }
 
 long EmulatedPlatform::RegSaveKeyA(Key key, const std::string& file) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
     std::shared_ptr<emulated::RegistryNode> node;
     if (const long status = state_->registry.node(key, &node); status != kErrorSuccess) {
         return status;
@@ -50,10 +96,16 @@ long EmulatedPlatform::RegSaveKeyA(Key key, const std::string& file) {
         return kErrorPrivilegeNotHeld;
     }
     const long status = state_->drive.writeNew(file, emulated::SaveHive(*node));
+    if (status == kErrorSuccess) {
+        state_->journal.record("RegSaveKeyA", emulated::FoldCase(file));
+    }
     return status == emulated::kErrorFileExists ? kErrorAlreadyExists : status;
 }
 
 long EmulatedPlatform::RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
     std::shared_ptr<emulated::RegistryNode> node;
     if (const long status = state_->registry.node(key, &node); status != kErrorSuccess) {
         return status;
@@ -66,8 +118,7 @@ long EmulatedPlatform::RegRestoreKeyA(Key key, const std::string& file, std::uin
     if (state_->keyRestoreFails) {
         return kErrorAccessDenied;
     }
-    if (!state_->privileges.enabled("SeBackupPrivilege") ||
-        !state_->privileges.enabled("SeRestorePrivilege")) {
+    if (!MayLoadHives(state_->privileges)) {
         return kErrorPrivilegeNotHeld;
     }
     std::string text;
@@ -79,7 +130,47 @@ long EmulatedPlatform::RegRestoreKeyA(Key key, const std::string& file, std::uin
         return kErrorBadFormat;
     }
     emulated::ReplaceContents(*node, std::move(*restored));
+    state_->journal.record("RegRestoreKeyA", state_->registry.describe(key));
     return kErrorSuccess;
+}
+
+long EmulatedPlatform::RegFlushKey(Key key) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
+    const long status = state_->registry.flush(key);
+    if (status == kErrorSuccess) {
+        state_->journal.record("RegFlushKey", state_->registry.describe(key));
+    }
+    return status;
+}
+
+long EmulatedPlatform::RegLoadKeyA(Key root, const std::string& subKey, const std::string& file) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
+    if (!MayLoadHives(state_->privileges)) {
+        return kErrorPrivilegeNotHeld;
+    }
+    const long status = state_->registry.load(root, subKey, file);
+    if (status == kErrorSuccess) {
+        state_->journal.record("RegLoadKeyA", emulated::FoldCase(subKey));
+    }
+    return status;
+}
+
+long EmulatedPlatform::RegUnLoadKeyA(Key root, const std::string& subKey) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
+    if (!MayLoadHives(state_->privileges)) {
+        return kErrorPrivilegeNotHeld;
+    }
+    const long status = state_->registry.unload(root, subKey);
+    if (status == kErrorSuccess) {
+        state_->journal.record("RegUnLoadKeyA", emulated::FoldCase(subKey));
+    }
+    return status;
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include "platform/emulated/drive.h"
 #include "platform/emulated/emulated_platform.h"
 #include "platform/emulated/handle_numbers.h"
+#include "platform/emulated/journal.h"
 #include "platform/emulated/kernel_handles.h"
 #include "platform/emulated/privileges.h"
 #include "platform/emulated/programs.h"
@@ -29,6 +30,15 @@ struct EmulatedPlatform::State {
         lastError = static_cast<std::uint32_t>(error);
         return false;
     }
+    // True, with the last error set, once the power is off: the call must
+    // then fail and change nothing.
+    bool powerOff() {
+        if (!journal.powerOff()) {
+            return false;
+        }
+        lastError = static_cast<std::uint32_t>(kErrorNotReady);
+        return true;
+    }
 
     struct FindListing {
         std::vector<FindData> entries;
@@ -45,6 +55,10 @@ struct EmulatedPlatform::State {
     emulated::KernelHandles kernel{numbers};
     std::map<Handle, FindListing> finds;
 
+    emulated::Journal journal;
+    std::map<std::string, Account> accounts; // by lower-case SID
+    std::string runningSid;
+
     std::uint32_t lastError = 0;
     std::string systemDirectory = "C:\\windows\\system32";
     std::string modulePath = "C:\\Program Files\\Tarrow\\Tarrow.exe";
@@ -52,6 +66,7 @@ struct EmulatedPlatform::State {
 
     std::vector<StartedProcess> started;
     std::uint32_t nextProcessId = 0x1000;
+    std::uint32_t restartExitCode = 0;
     std::uint32_t exitCode = 0;
     bool exitRequested = false;
     int commonControlsInitialized = 0;

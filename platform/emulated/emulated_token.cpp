@@ -3,6 +3,7 @@
 
 #include "platform/emulated/emulated_state.h"
 #include "platform/emulated/errors.h"
+#include "platform/emulated/text.h"
 
 #include <vector>
 
@@ -22,6 +23,9 @@ Handle EmulatedPlatform::GetCurrentProcess() {
 }
 
 bool EmulatedPlatform::OpenProcessToken(Handle process, std::uint32_t access, Handle* token) {
+    if (state_->powerOff()) {
+        return false;
+    }
     if (state_->tokenOpenFails) {
         return state_->fail(kErrorAccessDenied);
     }
@@ -113,6 +117,40 @@ bool EmulatedPlatform::AdjustTokenPrivileges(Handle token, bool disableAll,
     // that a privilege the token does not hold stayed off.
     state_->lastError =
         static_cast<std::uint32_t>(allAssigned ? kErrorSuccess : kErrorNotAllAssigned);
+    return true;
+}
+
+bool EmulatedPlatform::GetTokenUserSid(Handle token, std::string* sid) {
+    const auto* object = state_->kernel.find<emulated::TokenObject>(token);
+    if (object == nullptr) {
+        return state_->fail(kErrorInvalidHandle);
+    }
+    if ((object->access & kTokenQuery) == 0) {
+        return state_->fail(kErrorAccessDenied);
+    }
+    if (sid == nullptr) {
+        return state_->fail(kErrorInvalidParameter);
+    }
+    *sid = state_->runningSid;
+    return true;
+}
+
+bool EmulatedPlatform::LookupAccountSidA(const std::string& sid, std::string* name,
+                                         std::string* domain) {
+    if (name == nullptr || domain == nullptr) {
+        return state_->fail(kErrorInvalidParameter);
+    }
+    if (emulated::EqualsNoCase(sid, kLocalSystemSid)) {
+        *name = "SYSTEM";
+        *domain = "NT AUTHORITY";
+        return true;
+    }
+    const auto it = state_->accounts.find(emulated::FoldCase(sid));
+    if (it == state_->accounts.end()) {
+        return state_->fail(emulated::kErrorNoneMapped);
+    }
+    *name = it->second.name;
+    *domain = it->second.domain;
     return true;
 }
 

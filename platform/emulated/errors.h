@@ -13,5 +13,6 @@ constexpr long kErrorInvalidName = 123;
 constexpr long kErrorBadPathname = 161;
 constexpr long kErrorNoData = 232;
 constexpr long kErrorKeyDeleted = 1018;
+constexpr long kErrorNoneMapped = 1332;
 
 } // namespace platform::emulated

@@ -18,8 +18,11 @@ namespace platform::emulated {
 struct TokenObject {
     std::uint32_t access = 0;
 };
+// A started process: the emulated ones have ended by the time their start
+// returns.
 struct ProcessObject {
     std::uint32_t id = 0;
+    std::uint32_t exitCode = 0;
 };
 struct ThreadObject {
     std::uint32_t id = 0;
@@ -45,6 +48,7 @@ public:
     }
 
     bool close(Handle handle) { return objects_.erase(handle) != 0; }
+    void closeAll() { objects_.clear(); }
     std::size_t count() const { return objects_.size(); }
 
 private:

@@ -9,8 +9,10 @@
 
 namespace platform::emulated {
 
-OpenFile::OpenFile(int descriptor, bool canRead, bool canWrite, ShareTable::Lease lease)
-    : descriptor_(descriptor), canRead_(canRead), canWrite_(canWrite), lease_(std::move(lease)) {}
+OpenFile::OpenFile(int descriptor, bool canRead, bool canWrite, ShareTable::Lease lease,
+                   std::string key, UnflushedFiles& unflushed)
+    : descriptor_(descriptor), canRead_(canRead), canWrite_(canWrite), lease_(std::move(lease)),
+      key_(std::move(key)), unflushed_(unflushed) {}
 
 OpenFile::~OpenFile() {
     ::close(descriptor_);
@@ -52,6 +54,9 @@ long OpenFile::write(const void* buffer, std::uint32_t toWrite, std::uint32_t* w
     if (!canWrite_) {
         return kErrorAccessDenied;
     }
+    if (toWrite > 0) {
+        unflushed_.writing(key_, descriptor_);
+    }
     const auto* bytes = static_cast<const char*>(buffer);
     while (*written < toWrite) {
         const ssize_t put = ::pwrite(descriptor_, bytes + *written, toWrite - *written,
@@ -66,6 +71,17 @@ long OpenFile::write(const void* buffer, std::uint32_t toWrite, std::uint32_t* w
         *written += static_cast<std::uint32_t>(put);
     }
     position_ += *written;
+    return kErrorSuccess;
+}
+
+long OpenFile::flush() {
+    if (!canWrite_) {
+        return kErrorAccessDenied;
+    }
+    if (failFlushes_) {
+        return kErrorWriteFault;
+    }
+    unflushed_.flushed(key_);
     return kErrorSuccess;
 }
 

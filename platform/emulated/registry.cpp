@@ -81,12 +81,22 @@ bool IsStringKind(std::uint32_t kind) {
 
 Registry::Registry(HandleNumbers& numbers) : numbers_(numbers) {
     roots_[kHkeyClassesRoot] = std::make_shared<RegistryNode>("HKEY_CLASSES_ROOT");
-    roots_[kHkeyCurrentUser] = std::make_shared<RegistryNode>("HKEY_CURRENT_USER");
     roots_[kHkeyLocalMachine] = std::make_shared<RegistryNode>("HKEY_LOCAL_MACHINE");
     roots_[kHkeyUsers] = std::make_shared<RegistryNode>("HKEY_USERS");
+    roots_[kHkeyUsers]->childOrNew(currentUserHive_);
 }
 
 long Registry::resolve(Key key, OpenKey* result) const {
+    if (key == kHkeyCurrentUser) {
+        const auto& hives = roots_.at(kHkeyUsers)->subkeys;
+        const std::string hive = FoldCase(currentUserHive_);
+        const auto it = hives.find(hive);
+        if (it == hives.end()) {
+            return kErrorFileNotFound;
+        }
+        *result = OpenKey{it->second, kHkeyUsers, hive, kKeyAllAccess};
+        return kErrorSuccess;
+    }
     if (const auto root = roots_.find(key); root != roots_.end()) {
         *result = OpenKey{root->second, key, {}, kKeyAllAccess};
         return kErrorSuccess;
@@ -258,7 +268,7 @@ long Registry::deleteValue(Key key, std::string_view valueName) {
 }
 
 long Registry::close(Key key) {
-    if (roots_.count(key) != 0) {
+    if (key == kHkeyCurrentUser || roots_.count(key) != 0) {
         return kErrorSuccess;
     }
     return open_.erase(key) != 0 ? kErrorSuccess : kErrorInvalidHandle;
@@ -274,15 +284,48 @@ long Registry::node(Key key, std::shared_ptr<RegistryNode>* result) const {
 }
 
 void Registry::ensure(Key root, std::string_view subKey) {
+    std::string path(subKey);
+    if (root == kHkeyCurrentUser) {
+        root = kHkeyUsers;
+        path = currentUserHive_ + (path.empty() ? "" : "\\" + path);
+    }
     RegistryNode* node = roots_.at(root).get();
-    for (const auto& name : SplitKeyPath(subKey).value_or(std::vector<std::string>{})) {
+    for (const auto& name : SplitKeyPath(path).value_or(std::vector<std::string>{})) {
         node = &node->childOrNew(name);
     }
 }
 
-Registry::PathOfKey Registry::PathOf(Key root, std::string_view subKey) {
-    return {root, JoinFolded({}, SplitKeyPath(subKey).value_or(
-                                     std::vector<std::string>{std::string(subKey)}))};
+void Registry::ensureValue(Key root, std::string_view subKey, std::string_view name,
+                           std::uint32_t kind, std::vector<std::uint8_t> bytes) {
+    ensure(root, subKey);
+    OpenKey at;
+    resolve(root, &at);
+    std::shared_ptr<RegistryNode> node = at.node;
+    for (const auto& part : SplitKeyPath(subKey).value_or(std::vector<std::string>{})) {
+        node = node->subkeys.at(FoldCase(part));
+    }
+    node->setValue(name, kind, std::move(bytes));
+}
+
+Registry::PathOfKey Registry::PathOf(Key root, std::string_view subKey) const {
+    std::string path = JoinFolded(
+        {}, SplitKeyPath(subKey).value_or(std::vector<std::string>{std::string(subKey)}));
+    if (root == kHkeyCurrentUser) {
+        return {kHkeyUsers, FoldCase(currentUserHive_) + (path.empty() ? "" : "\\" + path)};
+    }
+    return {root, path};
+}
+
+std::string Registry::describe(Key key) const {
+    OpenKey open;
+    if (resolve(key, &open) != kErrorSuccess) {
+        return "<invalid key>";
+    }
+    std::string text = roots_.at(open.root)->name;
+    if (!open.path.empty()) {
+        text += "\\" + open.path;
+    }
+    return text;
 }
 
 void Registry::failOpen(Key root, std::string_view subKey) {

@@ -1,6 +1,12 @@
 // The registry: the trees under the predefined roots, the open key handles
 // with the rights they were opened with, and the Win32 rules of the Reg* calls
 // that reach keys and values. Calls return Win32 status codes.
+//
+// The keys directly under HKEY_LOCAL_MACHINE and HKEY_USERS are hives, each
+// kept on disk as it was when last flushed. HKEY_CURRENT_USER is the running
+// account's hive under HKEY_USERS. An account's own hive lies in its
+// profile's file while the account is not logged on, and can be loaded from
+// there.
 #pragma once
 
 #include "platform/emulated/handle_numbers.h"
@@ -9,12 +15,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace platform::emulated {
 
@@ -33,9 +42,38 @@ public:
     long close(Key key);
     // The key behind a handle, for saving and restoring it.
     long node(Key key, std::shared_ptr<RegistryNode>* result) const;
+    // "HKEY_USERS\s-1-5-18\consol": where a handle points, in lower case,
+    // with HKEY_CURRENT_USER named by the hive it stands for.
+    std::string describe(Key key) const;
+
+    // --- Hives
+    long flush(Key key);
+    long load(Key root, std::string_view subKey, std::string_view file);
+    long unload(Key root, std::string_view subKey);
+    // HKEY_CURRENT_USER becomes HKEY_USERS\<hive>.
+    void setCurrentUserHive(std::string hive);
+    const std::string& currentUserHive() const { return currentUserHive_; }
+    // An account's hive, kept in `file` while it is not loaded. Logged on, it
+    // is loaded under HKEY_USERS\<name>; `setup` fills it either way.
+    void addProfileHive(const std::string& name, const std::string& file, bool loggedOn,
+                        const std::function<void(RegistryNode&)>& setup);
+    // Logging on loads an account's hive, logging off unloads it.
+    bool setLoggedOn(std::string_view name, bool loggedOn);
+    // Every hive as it stands is on disk.
+    void settle();
+    // A new boot: every handle is gone, the hives that a program loaded are
+    // unloaded, and with `keepUnflushed` false every hive is back to its
+    // last flush.
+    void reboot(bool keepUnflushed);
+    // Every key of every hive, loaded or not: "HKEY_USERS\<name>\<path>" in
+    // the spelling of the keys, mapped to the key's values.
+    std::map<std::string, std::map<std::string, RegistryValue>> dump() const;
 
     // Creates root\subKey with no rules applied: how the machine is set up.
     void ensure(Key root, std::string_view subKey);
+    // The same with a value in it.
+    void ensureValue(Key root, std::string_view subKey, std::string_view name, std::uint32_t kind,
+                     std::vector<std::uint8_t> bytes);
     void failOpen(Key root, std::string_view subKey);
     void failValueWrites(Key root, std::string_view subKey);
     void limitAccess(Key root, std::string_view subKey, std::uint32_t allowed);
@@ -51,9 +89,23 @@ private:
         std::uint32_t access = 0;
     };
     using PathOfKey = std::pair<Key, std::string>;
+    enum class Loaded { No, ByLogon, ByCall };
+    struct ProfileHive {
+        std::string name; // the key it is loaded as
+        std::string file; // as the drive keys paths: "c:\users\a\ntuser.dat"
+        std::shared_ptr<RegistryNode> stored; // the hive while not loaded
+        Loaded loaded = Loaded::No;
+        Key root = kHkeyUsers; // where it is loaded
+    };
 
     // The lower-case path by which the fault tables know root\subKey.
-    static PathOfKey PathOf(Key root, std::string_view subKey);
+    PathOfKey PathOf(Key root, std::string_view subKey) const;
+    // The hive that holds the key at `path` ({root, hive name}), or nothing
+    // for a root itself.
+    static std::optional<PathOfKey> HiveOf(const PathOfKey& path);
+    ProfileHive* profileLoadedAs(Key root, const std::string& foldedName);
+    void mount(ProfileHive& profile, Key root, const std::string& name, Loaded how);
+    void unmount(ProfileHive& profile);
     long resolve(Key key, OpenKey* result) const;
     // Whether an open of the key at `path` with `access` is refused.
     bool refused(const PathOfKey& path, std::uint32_t access) const;
@@ -66,6 +118,10 @@ private:
     std::set<PathOfKey> failingOpens_;
     std::set<PathOfKey> failingWrites_;
     std::map<PathOfKey, std::uint32_t> accessLimits_;
+    std::string currentUserHive_ = ".DEFAULT";
+    // Each loaded hive as it was last flushed, by {root, lower-case name}.
+    std::map<PathOfKey, RegistryNode> flushed_;
+    std::vector<ProfileHive> profiles_;
 };
 
 } // namespace platform::emulated

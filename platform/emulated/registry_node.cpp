@@ -47,6 +47,15 @@ bool RegistryNode::removeValue(std::string_view valueName) {
     return values.erase(FoldCase(valueName)) != 0;
 }
 
+RegistryNode DeepCopy(const RegistryNode& node) {
+    RegistryNode copy(node.name);
+    copy.values = node.values;
+    for (const auto& [name, child] : node.subkeys) {
+        copy.subkeys[name] = std::make_shared<RegistryNode>(DeepCopy(*child));
+    }
+    return copy;
+}
+
 void ReplaceContents(RegistryNode& target, RegistryNode&& source) {
     for (auto& [name, child] : target.subkeys) {
         MarkDeleted(*child);

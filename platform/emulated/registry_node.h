@@ -41,4 +41,7 @@ struct RegistryNode {
 // `target` stay valid; its former subkeys are marked deleted.
 void ReplaceContents(RegistryNode& target, RegistryNode&& source);
 
+// A copy of the key and everything below it that shares nothing with it.
+RegistryNode DeepCopy(const RegistryNode& node);
+
 } // namespace platform::emulated

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <vector>
@@ -102,6 +103,18 @@ long Win32Platform::RegRestoreKeyA(Key key, const std::string& file, std::uint32
     return ::RegRestoreKeyA(ToHkey(key), file.c_str(), flags);
 }
 
+long Win32Platform::RegFlushKey(Key key) {
+    return ::RegFlushKey(ToHkey(key));
+}
+
+long Win32Platform::RegLoadKeyA(Key root, const std::string& subKey, const std::string& file) {
+    return ::RegLoadKeyA(ToHkey(root), subKey.c_str(), file.c_str());
+}
+
+long Win32Platform::RegUnLoadKeyA(Key root, const std::string& subKey) {
+    return ::RegUnLoadKeyA(ToHkey(root), subKey.c_str());
+}
+
 Handle Win32Platform::GetCurrentProcess() {
     return FromHandle(::GetCurrentProcess());
 }
@@ -151,6 +164,49 @@ bool Win32Platform::AdjustTokenPrivileges(Handle token, bool disableAll,
     return ok != FALSE;
 }
 
+bool Win32Platform::GetTokenUserSid(Handle token, std::string* sid) {
+    DWORD size = 0;
+    ::GetTokenInformation(ToHandle(token), TokenUser, nullptr, 0, &size);
+    if (size == 0) {
+        return false;
+    }
+    // DWORD-aligned room for the TOKEN_USER and the SID behind it.
+    std::vector<DWORD> buffer((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+    if (!::GetTokenInformation(ToHandle(token), TokenUser, buffer.data(), size, &size)) {
+        return false;
+    }
+    const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer.data());
+    LPSTR text = nullptr;
+    if (!::ConvertSidToStringSidA(user->User.Sid, &text)) {
+        return false;
+    }
+    *sid = text;
+    ::LocalFree(text);
+    return true;
+}
+
+bool Win32Platform::LookupAccountSidA(const std::string& sid, std::string* name,
+                                      std::string* domain) {
+    PSID binary = nullptr;
+    if (!::ConvertStringSidToSidA(sid.c_str(), &binary)) {
+        return false;
+    }
+    char nameBuffer[256] = {};
+    char domainBuffer[256] = {};
+    DWORD nameLength = sizeof nameBuffer;
+    DWORD domainLength = sizeof domainBuffer;
+    SID_NAME_USE use{};
+    const BOOL ok = ::LookupAccountSidA(nullptr, binary, nameBuffer, &nameLength, domainBuffer,
+                                        &domainLength, &use);
+    ::LocalFree(binary);
+    if (!ok) {
+        return false;
+    }
+    *name = nameBuffer;
+    *domain = domainBuffer;
+    return true;
+}
+
 std::uint32_t Win32Platform::GetLastError() {
     return ::GetLastError();
 }
@@ -184,6 +240,19 @@ std::string Win32Platform::GetModuleFileNameA() {
 
 std::string Win32Platform::GetCommandLineA() {
     return ::GetCommandLineA();
+}
+
+std::string Win32Platform::ExpandEnvironmentStringsA(const std::string& text) {
+    const DWORD needed = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+    if (needed == 0) {
+        return {};
+    }
+    std::vector<char> buffer(needed);
+    const DWORD length = ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), needed);
+    if (length == 0 || length > needed) {
+        return {};
+    }
+    return std::string(buffer.data());
 }
 
 Handle Win32Platform::FindFirstFileA(const std::string& pattern, FindData* data) {
@@ -250,6 +319,15 @@ bool Win32Platform::WriteFile(Handle file, const void* buffer, std::uint32_t toW
     return ok != FALSE;
 }
 
+bool Win32Platform::FlushFileBuffers(Handle file) {
+    return ::FlushFileBuffers(ToHandle(file)) != FALSE;
+}
+
+bool Win32Platform::MoveFileExA(const std::string& from, const std::string& to,
+                                std::uint32_t flags) {
+    return ::MoveFileExA(from.c_str(), to.c_str(), flags) != FALSE;
+}
+
 void Win32Platform::InitCommonControls() {
     ::InitCommonControls();
 }
@@ -302,6 +380,19 @@ bool Win32Platform::CreateProcessA(const std::string& commandLine,
         info->thread = FromHandle(started.hThread);
         info->processId = started.dwProcessId;
         info->threadId = started.dwThreadId;
+    }
+    return ok != FALSE;
+}
+
+std::uint32_t Win32Platform::WaitForSingleObject(Handle handle, std::uint32_t milliseconds) {
+    return ::WaitForSingleObject(ToHandle(handle), milliseconds);
+}
+
+bool Win32Platform::GetExitCodeProcess(Handle process, std::uint32_t* exitCode) {
+    DWORD code = 0;
+    const BOOL ok = ::GetExitCodeProcess(ToHandle(process), &code);
+    if (ok && exitCode != nullptr) {
+        *exitCode = code;
     }
     return ok != FALSE;
 }

@@ -22,18 +22,25 @@ public:
     long RegCloseKey(Key key) override;
     long RegSaveKeyA(Key key, const std::string& file) override;
     long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) override;
+    long RegFlushKey(Key key) override;
+    long RegLoadKeyA(Key root, const std::string& subKey, const std::string& file) override;
+    long RegUnLoadKeyA(Key root, const std::string& subKey) override;
     Handle GetCurrentProcess() override;
     bool OpenProcessToken(Handle process, std::uint32_t access, Handle* token) override;
     bool LookupPrivilegeValueA(const std::string& name, Luid* luid) override;
     bool AdjustTokenPrivileges(Handle token, bool disableAll, const TokenPrivileges* newState,
                                std::uint32_t bufferLength, TokenPrivileges* previousState,
                                std::uint32_t* returnLength) override;
+    bool GetTokenUserSid(Handle token, std::string* sid) override;
+    bool LookupAccountSidA(const std::string& sid, std::string* name,
+                           std::string* domain) override;
     std::uint32_t GetLastError() override;
     void SetLastError(std::uint32_t error) override;
     bool CloseHandle(Handle handle) override;
     std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) override;
     std::string GetModuleFileNameA() override;
     std::string GetCommandLineA() override;
+    std::string ExpandEnvironmentStringsA(const std::string& text) override;
     Handle FindFirstFileA(const std::string& pattern, FindData* data) override;
     bool FindNextFileA(Handle find, FindData* data) override;
     bool FindClose(Handle find) override;
@@ -46,6 +53,8 @@ public:
     bool ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) override;
     bool WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
                    std::uint32_t* written) override;
+    bool FlushFileBuffers(Handle file) override;
+    bool MoveFileExA(const std::string& from, const std::string& to, std::uint32_t flags) override;
     void InitCommonControls() override;
     bool CreatePipe(Handle* readEnd, Handle* writeEnd, const SecurityAttributes* security,
                     std::uint32_t size) override;
@@ -53,6 +62,8 @@ public:
                         const SecurityAttributes* thread, bool inheritHandles,
                         std::uint32_t creationFlags, const StartupInfo& startup,
                         ProcessInformation* info) override;
+    std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) override;
+    bool GetExitCodeProcess(Handle process, std::uint32_t* exitCode) override;
     void ExitProcess(std::uint32_t exitCode) override;
     bool exitRequested() const override { return false; }
 };

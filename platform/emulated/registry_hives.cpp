@@ -1,0 +1,201 @@
+// The registry's hives: flushing them, loading and unloading an account's
+// hive, and what of them survives a power cut.
+#include "platform/emulated/errors.h"
+#include "platform/emulated/registry.h"
+#include "platform/emulated/text.h"
+#include "platform/emulated/windows_path.h"
+
+namespace platform::emulated {
+
+namespace {
+
+// A file path as the profile table knows it: "c:\users\a\ntuser.dat".
+std::string FileKey(std::string_view file) {
+    const auto names = ParseDrivePath(file);
+    return names ? PathKey(*names) : FoldCase(file);
+}
+
+void Dump(const RegistryNode& node, const std::string& path,
+          std::map<std::string, std::map<std::string, RegistryValue>>& out) {
+    out[path] = node.values;
+    for (const auto& [name, child] : node.subkeys) {
+        Dump(*child, path + '\\' + name, out);
+    }
+}
+
+} // namespace
+
+std::optional<Registry::PathOfKey> Registry::HiveOf(const PathOfKey& path) {
+    if ((path.first != kHkeyLocalMachine && path.first != kHkeyUsers) || path.second.empty()) {
+        return std::nullopt;
+    }
+    return PathOfKey{path.first, path.second.substr(0, path.second.find('\\'))};
+}
+
+long Registry::flush(Key key) {
+    OpenKey open;
+    if (const long status = resolve(key, &open); status != kErrorSuccess) {
+        return status;
+    }
+    const RegistryNode& root = *roots_.at(open.root);
+    if (open.path.empty()) {
+        // A root flushes every hive below it.
+        if (open.root == kHkeyLocalMachine || open.root == kHkeyUsers) {
+            for (const auto& [name, hive] : root.subkeys) {
+                flushed_[{open.root, name}] = DeepCopy(*hive);
+            }
+        }
+        return kErrorSuccess;
+    }
+    if (const auto hive = HiveOf({open.root, open.path})) {
+        flushed_[*hive] = DeepCopy(*root.subkeys.at(hive->second));
+    }
+    return kErrorSuccess;
+}
+
+Registry::ProfileHive* Registry::profileLoadedAs(Key root, const std::string& foldedName) {
+    for (ProfileHive& profile : profiles_) {
+        if (profile.loaded != Loaded::No && profile.root == root &&
+            FoldCase(profile.name) == foldedName) {
+            return &profile;
+        }
+    }
+    return nullptr;
+}
+
+void Registry::mount(ProfileHive& profile, Key root, const std::string& name, Loaded how) {
+    profile.stored->name = name;
+    const std::string folded = FoldCase(name);
+    roots_.at(root)->subkeys[folded] = std::move(profile.stored);
+    profile.root = root;
+    profile.name = name;
+    profile.loaded = how;
+    flushed_[{root, folded}] = DeepCopy(*roots_.at(root)->subkeys.at(folded));
+}
+
+void Registry::unmount(ProfileHive& profile) {
+    // Unloading writes the hive back to its file.
+    const std::string folded = FoldCase(profile.name);
+    auto& hives = roots_.at(profile.root)->subkeys;
+    profile.stored = std::move(hives.at(folded));
+    hives.erase(folded);
+    flushed_.erase({profile.root, folded});
+    profile.loaded = Loaded::No;
+}
+
+long Registry::load(Key root, std::string_view subKey, std::string_view file) {
+    if ((root != kHkeyUsers && root != kHkeyLocalMachine) || subKey.empty() ||
+        subKey.find('\\') != std::string_view::npos) {
+        return kErrorInvalidParameter;
+    }
+    if (roots_.at(root)->child(subKey) != nullptr) {
+        return kErrorAccessDenied;
+    }
+    const std::string wanted = FileKey(file);
+    for (ProfileHive& profile : profiles_) {
+        if (profile.file == wanted) {
+            // A hive that is loaded already holds its file open.
+            if (profile.loaded != Loaded::No) {
+                return kErrorSharingViolation;
+            }
+            mount(profile, root, std::string(subKey), Loaded::ByCall);
+            return kErrorSuccess;
+        }
+    }
+    return kErrorFileNotFound;
+}
+
+long Registry::unload(Key root, std::string_view subKey) {
+    const std::string folded = FoldCase(subKey);
+    ProfileHive* profile = profileLoadedAs(root, folded);
+    if (profile == nullptr) {
+        // The machine's own hives cannot be unloaded.
+        return roots_.at(root)->child(subKey) != nullptr ? kErrorAccessDenied : kErrorFileNotFound;
+    }
+    for (const auto& [handle, open] : open_) {
+        if (open.root == root &&
+            (open.path == folded || open.path.rfind(folded + '\\', 0) == 0)) {
+            return kErrorAccessDenied;
+        }
+    }
+    unmount(*profile);
+    return kErrorSuccess;
+}
+
+void Registry::setCurrentUserHive(std::string hive) {
+    currentUserHive_ = std::move(hive);
+}
+
+void Registry::addProfileHive(const std::string& name, const std::string& file, bool loggedOn,
+                              const std::function<void(RegistryNode&)>& setup) {
+    ProfileHive profile;
+    profile.name = name;
+    profile.file = FileKey(file);
+    profile.stored = std::make_shared<RegistryNode>(name);
+    setup(*profile.stored);
+    profiles_.push_back(std::move(profile));
+    if (loggedOn) {
+        mount(profiles_.back(), kHkeyUsers, name, Loaded::ByLogon);
+    }
+}
+
+bool Registry::setLoggedOn(std::string_view name, bool loggedOn) {
+    for (ProfileHive& profile : profiles_) {
+        if (!EqualsNoCase(profile.name, name)) {
+            continue;
+        }
+        if (loggedOn && profile.loaded == Loaded::No) {
+            mount(profile, kHkeyUsers, profile.name, Loaded::ByLogon);
+        } else if (!loggedOn && profile.loaded != Loaded::No) {
+            unmount(profile);
+        }
+        return true;
+    }
+    return false;
+}
+
+void Registry::settle() {
+    flushed_.clear();
+    for (const Key root : {kHkeyLocalMachine, kHkeyUsers}) {
+        for (const auto& [name, hive] : roots_.at(root)->subkeys) {
+            flushed_[{root, name}] = DeepCopy(*hive);
+        }
+    }
+}
+
+void Registry::reboot(bool keepUnflushed) {
+    open_.clear();
+    if (!keepUnflushed) {
+        for (const auto& [hive, content] : flushed_) {
+            const auto& hives = roots_.at(hive.first)->subkeys;
+            if (const auto live = hives.find(hive.second); live != hives.end()) {
+                ReplaceContents(*live->second, DeepCopy(content));
+            }
+        }
+    }
+    // What a program loaded went with it; the accounts logged on again.
+    for (ProfileHive& profile : profiles_) {
+        if (profile.loaded == Loaded::ByCall) {
+            unmount(profile);
+        }
+    }
+    settle();
+}
+
+std::map<std::string, std::map<std::string, RegistryValue>> Registry::dump() const {
+    std::map<std::string, std::map<std::string, RegistryValue>> out;
+    for (const Key root : {kHkeyLocalMachine, kHkeyUsers}) {
+        const RegistryNode& node = *roots_.at(root);
+        for (const auto& [name, hive] : node.subkeys) {
+            Dump(*hive, FoldCase(node.name) + '\\' + name, out);
+        }
+    }
+    for (const ProfileHive& profile : profiles_) {
+        if (profile.loaded == Loaded::No) {
+            Dump(*profile.stored, "hkey_users\\" + FoldCase(profile.name), out);
+        }
+    }
+    return out;
+}
+
+} // namespace platform::emulated
