@@ -321,7 +321,7 @@ std::string Registry::describe(Key key) const {
     if (resolve(key, &open) != kErrorSuccess) {
         return "<invalid key>";
     }
-    std::string text = roots_.at(open.root)->name;
+    std::string text = FoldCase(roots_.at(open.root)->name);
     if (!open.path.empty()) {
         text += "\\" + open.path;
     }

@@ -250,4 +250,38 @@ TEST_F(Files, AFileOpenWithoutSharingRefusesOtherOpensAndDeletion) {
     EXPECT_TRUE(p.DeleteFileA(at("busy.txt")));
 }
 
+TEST_F(Files, MoveReplacesOnlyWhenToldAndNeverAReadOnlyFile) {
+    make("new.txt", "new");
+    make("old.txt", "old");
+    EXPECT_FALSE(p.MoveFileExA(at("new.txt"), at("old.txt"), 0));
+    EXPECT_EQ(error(), static_cast<std::uint32_t>(kErrorAlreadyExists));
+    EXPECT_EQ(ReadWholeFile(p, at("old.txt")), "old");
+
+    ASSERT_TRUE(p.MoveFileExA(at("new.txt"), at("old.txt"),
+                              kMoveFileReplaceExisting | kMoveFileWriteThrough));
+    EXPECT_EQ(ReadWholeFile(p, at("old.txt")), "new");
+    EXPECT_EQ(p.GetFileAttributesA(at("new.txt")), kInvalidFileAttributes) << "moved, not copied";
+
+    make("third.txt", "third");
+    ASSERT_TRUE(p.SetFileAttributesA(at("old.txt"), kFileAttributeReadOnly));
+    EXPECT_FALSE(p.MoveFileExA(at("third.txt"), at("old.txt"), kMoveFileReplaceExisting));
+    EXPECT_EQ(error(), static_cast<std::uint32_t>(kErrorAccessDenied));
+    EXPECT_FALSE(p.MoveFileExA(at("absent.txt"), at("fourth.txt"), kMoveFileReplaceExisting));
+    EXPECT_EQ(error(), static_cast<std::uint32_t>(kErrorFileNotFound));
+    ASSERT_TRUE(p.SetFileAttributesA(at("old.txt"), kFileAttributeNormal));
+}
+
+TEST_F(Files, FlushNeedsAHandleThatMayWrite) {
+    make("data.txt", "data");
+    UniqueHandle reader(
+        p, p.CreateFileA(at("data.txt"), kGenericRead, kFileShareRead, kOpenExisting, 0));
+    ASSERT_TRUE(reader);
+    EXPECT_FALSE(p.FlushFileBuffers(reader.get()));
+    EXPECT_EQ(error(), static_cast<std::uint32_t>(kErrorAccessDenied));
+    reader.reset();
+    UniqueHandle writer(p, p.CreateFileA(at("data.txt"), kGenericWrite, 0, kOpenExisting, 0));
+    ASSERT_TRUE(writer);
+    EXPECT_TRUE(p.FlushFileBuffers(writer.get()));
+}
+
 } // namespace
