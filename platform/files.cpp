@@ -56,6 +56,34 @@ std::optional<std::string> ReadWholeFile(Platform& platform, const std::string& 
     }
 }
 
+BoundedRead ReadFileAtMost(Platform& platform, const std::string& path, std::size_t limit) {
+    BoundedRead read;
+    UniqueHandle file(platform, platform.CreateFileA(path, kGenericRead, kFileShareRead,
+                                                     kOpenExisting, kFileAttributeNormal));
+    if (!file) {
+        const std::uint32_t error = platform.GetLastError();
+        read.result = error == kErrorFileNotFound || error == kErrorPathNotFound
+                          ? BoundedRead::Result::Missing
+                          : BoundedRead::Result::Unreadable;
+        return read;
+    }
+    char chunk[4096];
+    for (;;) {
+        std::uint32_t got = 0;
+        if (!platform.ReadFile(file.get(), chunk, sizeof chunk, &got)) {
+            return {BoundedRead::Result::Unreadable, {}};
+        }
+        if (got == 0) {
+            read.result = BoundedRead::Result::Read;
+            return read;
+        }
+        if (read.content.size() + got > limit) {
+            return {BoundedRead::Result::TooLong, {}};
+        }
+        read.content.append(chunk, got);
+    }
+}
+
 bool WriteWholeFile(Platform& platform, const std::string& path, const std::string& content) {
     UniqueHandle file(platform, platform.CreateFileA(path, kGenericWrite, 0, kCreateAlways,
                                                      kFileAttributeNormal));
@@ -65,6 +93,48 @@ bool WriteWholeFile(Platform& platform, const std::string& path, const std::stri
     std::uint32_t written = 0;
     const auto size = static_cast<std::uint32_t>(content.size());
     return platform.WriteFile(file.get(), content.data(), size, &written) && written == size;
+}
+
+bool FlushFile(Platform& platform, const std::string& path) {
+    UniqueHandle file(platform, platform.CreateFileA(path, kGenericWrite, kFileShareRead,
+                                                     kOpenExisting, kFileAttributeNormal));
+    return file && platform.FlushFileBuffers(file.get());
+}
+
+bool MoveIntoPlace(Platform& platform, const std::string& from, const std::string& to) {
+    return platform.MoveFileExA(from, to, kMoveFileReplaceExisting | kMoveFileWriteThrough);
+}
+
+std::string TemporaryPathFor(const std::string& path) {
+    return path + ".tmp";
+}
+
+namespace {
+
+// Creates the file and writes `content` through to the disk.
+bool WriteAndFlush(Platform& platform, const std::string& path, const std::string& content) {
+    UniqueHandle file(platform, platform.CreateFileA(path, kGenericWrite, 0, kCreateAlways,
+                                                     kFileAttributeNormal));
+    if (!file) {
+        return false;
+    }
+    std::uint32_t written = 0;
+    const auto size = static_cast<std::uint32_t>(content.size());
+    return platform.WriteFile(file.get(), content.data(), size, &written) && written == size &&
+           platform.FlushFileBuffers(file.get());
+}
+
+} // namespace
+
+bool WriteFileDurably(Platform& platform, const std::string& path, const std::string& content) {
+    const std::string temporary = TemporaryPathFor(path);
+    if (!WriteAndFlush(platform, temporary, content) || !MoveIntoPlace(platform, temporary, path)) {
+        // What is left of the temporary file is of no use to anyone.
+        platform.DeleteFileA(temporary);
+        return false;
+    }
+    const auto back = ReadWholeFile(platform, path);
+    return back && *back == content;
 }
 
 std::string FolderOf(const std::string& path) {

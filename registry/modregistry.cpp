@@ -84,6 +84,61 @@ std::string QueryValue(Platform& platform, Key key, const std::string& valueName
     return std::to_string(number);
 }
 
+StoredValue ReadStoredValue(Platform& platform, RegistryRoot root, const std::string& keyPath,
+                            const std::string& valueName) {
+    StoredValue stored;
+    UniqueKey key(platform);
+    if (platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeyRead, key.put()) != kErrorSuccess) {
+        return stored;
+    }
+    // The value may grow between the two calls: ask again until it fits.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::uint32_t size = 0;
+        const long sized =
+            platform.RegQueryValueExA(key.get(), valueName, &stored.kind, nullptr, &size);
+        if (sized == kErrorFileNotFound) {
+            stored.found = StoredValue::Found::Absent;
+            return stored;
+        }
+        if (sized != kErrorSuccess) {
+            break;
+        }
+        stored.bytes.assign(size, 0);
+        const long read = platform.RegQueryValueExA(key.get(), valueName, &stored.kind,
+                                                    stored.bytes.data(), &size);
+        if (read == kErrorSuccess) {
+            stored.bytes.resize(size);
+            stored.found = StoredValue::Found::Value;
+            return stored;
+        }
+        if (read != kErrorMoreData) {
+            break;
+        }
+    }
+    stored.bytes.clear();
+    stored.found = StoredValue::Found::Unreadable;
+    return stored;
+}
+
+bool FlushKey(Platform& platform, RegistryRoot root, const std::string& keyPath) {
+    UniqueKey key(platform);
+    return platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeyRead, key.put()) ==
+               kErrorSuccess &&
+           platform.RegFlushKey(key.get()) == kErrorSuccess;
+}
+
+bool LoadKey(Platform& platform, const std::string& name, const std::string& file) {
+    const bool backup = EnablePrivilege(platform, "SeBackupPrivilege");
+    const bool restore = EnablePrivilege(platform, "SeRestorePrivilege");
+    return backup && restore && platform.RegLoadKeyA(kHkeyUsers, name, file) == kErrorSuccess;
+}
+
+bool UnLoadKey(Platform& platform, const std::string& name) {
+    const bool backup = EnablePrivilege(platform, "SeBackupPrivilege");
+    const bool restore = EnablePrivilege(platform, "SeRestorePrivilege");
+    return backup && restore && platform.RegUnLoadKeyA(kHkeyUsers, name) == kErrorSuccess;
+}
+
 bool SetValue(Platform& platform, ValueKind kind, RegistryRoot root, const std::string& keyPath,
               const std::string& valueName, const std::string& data) {
     SecurityAttributes inheritable;

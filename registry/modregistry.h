@@ -8,9 +8,25 @@
 #include "platform/platform.h"
 #include "registry/registry_types.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tarrow::modregistry {
+
+// A value as the registry keeps it: for deciding whether it can be put back
+// exactly, which its text alone does not tell.
+struct StoredValue {
+    enum class Found {
+        NoKey,      // the key could not be opened
+        Absent,     // the key opened; there is no such value
+        Unreadable, // the value is there but could not be read
+        Value,
+    };
+    Found found = Found::NoKey;
+    std::uint32_t kind = 0;
+    std::vector<std::uint8_t> bytes;
+};
 
 // The value as text: the default when the key cannot be opened, the empty
 // text when the key opens but the value is missing or cannot be read.
@@ -21,6 +37,20 @@ std::string GetValue(platform::Platform& platform, RegistryRoot root, const std:
 // kind of at most four bytes as a signed 32-bit number in decimal; "" else.
 std::string QueryValue(platform::Platform& platform, platform::Key key,
                        const std::string& valueName);
+
+// The value's kind and bytes as stored.
+StoredValue ReadStoredValue(platform::Platform& platform, RegistryRoot root,
+                            const std::string& keyPath, const std::string& valueName);
+
+// Writes the hive that holds the key to disk. False when the key cannot be
+// opened or the flush fails.
+bool FlushKey(platform::Platform& platform, RegistryRoot root, const std::string& keyPath);
+
+// Loads a hive file as HKEY_USERS\<name> (an account's NTUSER.DAT while the
+// account is not logged on), and unloads it again. Both enable the backup
+// and restore privileges they need.
+bool LoadKey(platform::Platform& platform, const std::string& name, const std::string& file);
+bool UnLoadKey(platform::Platform& platform, const std::string& name);
 
 // Creates the key where missing and writes the value. Kind Text stores the
 // text without a terminating NUL; Binary one byte and Number four bytes from

@@ -62,6 +62,15 @@ public:
     // Everything as it stands is on disk.
     void settle() { unflushed_.settle(); }
 
+    void clearFaults() {
+        failingCopies_.clear();
+        failingMoves_.clear();
+        failingFlushes_.clear();
+        failingDeletes_.clear();
+        failingCreates_.clear();
+        lockedEntries_.clear();
+        failingReads_.clear();
+    }
     void failCopyTo(std::string_view path);
     void failMoveTo(std::string_view path);
     void failFlush(std::string_view path);

@@ -103,8 +103,7 @@ Drive::Opened Drive::open(std::string_view path, std::uint32_t access, std::uint
         unflushed_.emptied(at.key);
     }
     opened.file = std::make_unique<OpenFile>(descriptor, (data & ShareTable::kRead) != 0, writes,
-                                             shares_.take(at.key, data, share), at.key,
-                                             unflushed_);
+                                             shares_.take(at.key, data, share), at.key, unflushed_);
     if (const auto failing = failingReads_.find(at.key); failing != failingReads_.end()) {
         opened.file->failReadsFrom(failing->second);
     }

@@ -44,16 +44,16 @@ void EmulatedPlatform::addAccount(const Account& account, bool loggedOn) {
     std::error_code ignored;
     std::filesystem::create_directories(hostPath(profile), ignored);
     state_->accounts[emulated::FoldCase(account.sid)] = account;
-    state_->registry.addProfileHive(
-        account.sid, profile + "\\NTUSER.DAT", loggedOn, [](emulated::RegistryNode& hive) {
-            hive.childOrNew("Control Panel").childOrNew("Desktop");
-            hive.childOrNew("AppEvents")
-                .childOrNew("Schemes")
-                .childOrNew("Apps")
-                .childOrNew(".Default")
-                .childOrNew("SystemExit")
-                .childOrNew(".Current");
-        });
+    state_->registry.addProfileHive(account.sid, profile + "\\NTUSER.DAT", loggedOn,
+                                    [](emulated::RegistryNode& hive) {
+                                        hive.childOrNew("Control Panel").childOrNew("Desktop");
+                                        hive.childOrNew("AppEvents")
+                                            .childOrNew("Schemes")
+                                            .childOrNew("Apps")
+                                            .childOrNew(".Default")
+                                            .childOrNew("SystemExit")
+                                            .childOrNew(".Current");
+                                    });
     const std::string imagePath = "%SystemDrive%\\Users\\" + account.name;
     std::vector<std::uint8_t> bytes(imagePath.begin(), imagePath.end());
     bytes.push_back(0);
@@ -126,7 +126,8 @@ std::string EmulatedPlatform::ExpandEnvironmentStringsA(const std::string& text)
             break;
         }
         expanded += text.substr(at, open - at);
-        const auto value = kEnvironment.find(emulated::FoldCase(text.substr(open + 1, close - open - 1)));
+        const auto value =
+            kEnvironment.find(emulated::FoldCase(text.substr(open + 1, close - open - 1)));
         if (value != kEnvironment.end()) {
             expanded += value->second;
             at = close + 1;
@@ -216,6 +217,15 @@ std::size_t EmulatedPlatform::openKeyCount() const {
 
 std::size_t EmulatedPlatform::openHandleCount() const {
     return state_->kernel.count() + state_->finds.size();
+}
+
+void EmulatedPlatform::clearFaults() {
+    state_->registry.clearFaults();
+    state_->drive.clearFaults();
+    state_->tokenOpenFails = false;
+    state_->keySaveFails = false;
+    state_->keyRestoreFails = false;
+    state_->pipeFailure = 0;
 }
 
 void EmulatedPlatform::failKeyOpen(Key root, const std::string& subKey) {

@@ -74,8 +74,7 @@ public:
                                std::uint32_t bufferLength, TokenPrivileges* previousState,
                                std::uint32_t* returnLength) override;
     bool GetTokenUserSid(Handle token, std::string* sid) override;
-    bool LookupAccountSidA(const std::string& sid, std::string* name,
-                           std::string* domain) override;
+    bool LookupAccountSidA(const std::string& sid, std::string* name, std::string* domain) override;
     std::uint32_t GetLastError() override;
     void SetLastError(std::uint32_t error) override;
     bool CloseHandle(Handle handle) override;
@@ -225,6 +224,8 @@ public:
     std::size_t openHandleCount() const;
 
     // --- Fault injection. Paths are matched without regard to case.
+    // Every fault below is taken back.
+    void clearFaults();
     // RegOpenKeyExA and RegCreateKeyExA of root\subKey (exactly that key)
     // fail with kErrorAccessDenied.
     void failKeyOpen(Key root, const std::string& subKey);

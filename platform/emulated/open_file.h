@@ -15,8 +15,8 @@ namespace platform::emulated {
 
 class OpenFile {
 public:
-    OpenFile(int descriptor, bool canRead, bool canWrite, ShareTable::Lease lease,
-             std::string key, UnflushedFiles& unflushed);
+    OpenFile(int descriptor, bool canRead, bool canWrite, ShareTable::Lease lease, std::string key,
+             UnflushedFiles& unflushed);
     ~OpenFile();
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;

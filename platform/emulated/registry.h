@@ -75,6 +75,11 @@ public:
     void ensureValue(Key root, std::string_view subKey, std::string_view name, std::uint32_t kind,
                      std::vector<std::uint8_t> bytes);
     void failOpen(Key root, std::string_view subKey);
+    void clearFaults() {
+        failingOpens_.clear();
+        failingWrites_.clear();
+        accessLimits_.clear();
+    }
     void failValueWrites(Key root, std::string_view subKey);
     void limitAccess(Key root, std::string_view subKey, std::uint32_t allowed);
     std::size_t openCount() const { return open_.size(); }
@@ -91,8 +96,8 @@ private:
     using PathOfKey = std::pair<Key, std::string>;
     enum class Loaded { No, ByLogon, ByCall };
     struct ProfileHive {
-        std::string name; // the key it is loaded as
-        std::string file; // as the drive keys paths: "c:\users\a\ntuser.dat"
+        std::string name;                     // the key it is loaded as
+        std::string file;                     // as the drive keys paths: "c:\users\a\ntuser.dat"
         std::shared_ptr<RegistryNode> stored; // the hive while not loaded
         Loaded loaded = Loaded::No;
         Key root = kHkeyUsers; // where it is loaded

@@ -113,8 +113,7 @@ long Registry::unload(Key root, std::string_view subKey) {
         return roots_.at(root)->child(subKey) != nullptr ? kErrorAccessDenied : kErrorFileNotFound;
     }
     for (const auto& [handle, open] : open_) {
-        if (open.root == root &&
-            (open.path == folded || open.path.rfind(folded + '\\', 0) == 0)) {
+        if (open.root == root && (open.path == folded || open.path.rfind(folded + '\\', 0) == 0)) {
             return kErrorAccessDenied;
         }
     }

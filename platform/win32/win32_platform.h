@@ -32,8 +32,7 @@ public:
                                std::uint32_t bufferLength, TokenPrivileges* previousState,
                                std::uint32_t* returnLength) override;
     bool GetTokenUserSid(Handle token, std::string* sid) override;
-    bool LookupAccountSidA(const std::string& sid, std::string* name,
-                           std::string* domain) override;
+    bool LookupAccountSidA(const std::string& sid, std::string* name, std::string* domain) override;
     std::uint32_t GetLastError() override;
     void SetLastError(std::uint32_t error) override;
     bool CloseHandle(Handle handle) override;

@@ -115,16 +115,15 @@ TEST_F(Power, AFileKeepsWhatWasFlushedAndCreatesMovesAndDeletesLast) {
         {"a file moved over another before its flush lasts empty",
          [](Power& t) {
              t.write("other.txt", "new", kCreateNew, false);
-             ASSERT_TRUE(t.p.MoveFileExA(t.at("other.txt"), t.at("old.txt"),
-                                         kMoveFileReplaceExisting));
+             ASSERT_TRUE(
+                 t.p.MoveFileExA(t.at("other.txt"), t.at("old.txt"), kMoveFileReplaceExisting));
          },
          "", std::nullopt},
         {"a copy lasts empty",
          [](Power& t) { ASSERT_TRUE(t.p.CopyFileA(t.at("old.txt"), t.at("other.txt"), false)); },
          "old", ""},
-        {"a delete lasts",
-         [](Power& t) { ASSERT_TRUE(t.p.DeleteFileA(t.at("old.txt"))); }, std::nullopt,
-         std::nullopt},
+        {"a delete lasts", [](Power& t) { ASSERT_TRUE(t.p.DeleteFileA(t.at("old.txt"))); },
+         std::nullopt, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -218,10 +217,11 @@ TEST_F(Power, ALoggedOffAccountsHiveLoadsFromItsProfileAndGoesBackThere) {
     EXPECT_FALSE(value(kHkeyUsers, bob, "x").has_value());
 
     UniqueKey profile(p);
-    ASSERT_EQ(p.RegOpenKeyExA(kHkeyLocalMachine,
-                              "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + bob,
-                              0, kKeyRead, profile.put()),
-              kErrorSuccess);
+    ASSERT_EQ(
+        p.RegOpenKeyExA(kHkeyLocalMachine,
+                        "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + bob, 0,
+                        kKeyRead, profile.put()),
+        kErrorSuccess);
     char path[128] = {};
     std::uint32_t size = sizeof path;
     std::uint32_t kind = 0;
