@@ -3,6 +3,8 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 
+#include <optional>
+
 namespace tarrow::modxpstyle {
 
 using namespace platform;
@@ -30,9 +32,14 @@ bool WriteInPlace(Platform& platform, const std::string& path, const std::string
                               &written);
 }
 
-// Starts the program again with this process's arguments. The path is
-// quoted, so a folder with spaces cannot make Windows start another program.
-bool StartAgain(Platform& platform) {
+// An exit code for a new instance whose end could not be learnt.
+constexpr std::uint32_t kUnknownEnd = 1;
+
+// Runs the program again with this process's arguments, and waits for it
+// to end: whoever waits on this process (an uninstall, say) then learns how
+// the new instance ended. The path is quoted, so a folder with spaces cannot
+// make Windows start another program. Nothing when it could not start.
+std::optional<std::uint32_t> RunAgain(Platform& platform) {
     const std::string module = platform.GetModuleFileNameA();
     const std::string commandLine = "\"" + FolderOf(module) + "\\" + ExeName(platform) + ".exe\" " +
                                     ArgumentsOf(platform.GetCommandLineA());
@@ -42,11 +49,16 @@ bool StartAgain(Platform& platform) {
     ProcessInformation started;
     if (!platform.CreateProcessA(commandLine, nullptr, nullptr, false, kNormalPriorityClass,
                                  startup, &started)) {
-        return false;
+        return std::nullopt;
     }
     UniqueHandle process(platform, started.process);
     UniqueHandle thread(platform, started.thread);
-    return true;
+    std::uint32_t exitCode = kUnknownEnd;
+    if (platform.WaitForSingleObject(process.get(), kInfinite) != kWaitObject0 ||
+        !platform.GetExitCodeProcess(process.get(), &exitCode)) {
+        return kUnknownEnd;
+    }
+    return exitCode;
 }
 
 } // namespace
@@ -74,8 +86,10 @@ bool WriteStyleManifest(Platform& platform, const ProgramIdentity& identity, boo
     WriteInPlace(platform, path, text);
     platform.SetFileAttributesA(path, kFileAttributeHidden | kFileAttributeSystem);
 
-    if (restart && EntryExists(platform, path, kAnyFile) && StartAgain(platform)) {
-        platform.ExitProcess(0);
+    if (restart && EntryExists(platform, path, kAnyFile)) {
+        if (const auto exitCode = RunAgain(platform)) {
+            platform.ExitProcess(*exitCode);
+        }
     }
     return found;
 }

@@ -15,8 +15,9 @@ std::string ManifestPath(platform::Platform& platform);
 
 // Initialises the common controls, then writes the manifest when none lies
 // beside the program or `overwrite` is true. With `restart` (which also sets
-// `overwrite` to false) a newly written manifest is followed by starting the
-// program again with the same arguments and ending this process; that
+// `overwrite` to false) a newly written manifest is followed by running the
+// program again with the same arguments, waiting for it, and ending this
+// process with the new instance's exit code; that
 // happens only when the manifest is really there afterwards and the new
 // instance started, so a folder without write access cannot make the program
 // start itself over and over. True when a manifest existed before the call.

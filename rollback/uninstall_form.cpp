@@ -1,11 +1,9 @@
 #include "rollback/uninstall_form.h"
 
 #include "manifest/modxpstyle.h"
-#include "registry/modregistry.h"
 #include "rollback/rollback_app.h"
 #include "shell/bar_progress.h"
-#include "shutdown/restore.h"
-#include "shutdown/saved_files.h"
+#include "shutdown/saved_copy.h"
 
 namespace tarrow::rollback {
 
@@ -46,15 +44,29 @@ void UninstallForm::onLoad() {
     Label1.setCaption(std::string(kPleaseWaitText));
 }
 
+std::uint32_t ExitCodeOf(shutdown::RestoreOutcome outcome) {
+    switch (outcome) {
+    case shutdown::RestoreOutcome::Restored:
+    case shutdown::RestoreOutcome::NothingToRestore:
+        return kExitRestored;
+    case shutdown::RestoreOutcome::Incomplete:
+        return kExitIncomplete;
+    case shutdown::RestoreOutcome::Damaged:
+        return kExitDamaged;
+    }
+    return kExitIncomplete;
+}
+
 void UninstallForm::Timer1_Timer() {
     Timer1.setEnabled(false); // the work runs once
     auto& platform = app_.platform();
-    const std::string folder = shutdown::ProgramFolder(platform);
     shell::BarProgress progress(PB1, driver());
-    shutdown::Restore(platform, folder, progress);
-    shutdown::DeleteSavedFiles(platform, folder);
-    shutdown::DeleteSavedFiles(platform, modregistry::GetSystemdir(platform));
-    driver().endProgram();
+    // A complete restore uses the saved files up in both folders; an
+    // incomplete one keeps them for a later run, and the exit code tells
+    // the setup program not to go on.
+    const shutdown::RestoreReport report =
+        shutdown::Restore(platform, shutdown::ProgramFolder(platform), progress);
+    driver().endProgram(ExitCodeOf(report.outcome));
 }
 
 } // namespace tarrow::rollback

@@ -4,7 +4,10 @@
 #pragma once
 
 #include "rollback/dos_outputs.h"
+#include "shutdown/restore.h"
 #include "ui/form.h"
+
+#include <cstdint>
 
 #include <memory>
 #include <string_view>
@@ -15,6 +18,17 @@ class RollbackApp;
 
 // The background picture, stored in the executable's resources.
 inline constexpr int kBackgroundPictureResource = 2;
+
+// How the uninstaller ends: everything is back (or nothing was saved); the
+// saved copy could not all be put back and is kept; it is damaged and kept.
+inline constexpr std::uint32_t kExitRestored = 0;
+inline constexpr std::uint32_t kExitIncomplete = 1;
+inline constexpr std::uint32_t kExitDamaged = 2;
+// Something unexpected stopped it.
+inline constexpr std::uint32_t kExitUnexpected = 3;
+
+// The uninstaller's exit code for how its restore ended.
+std::uint32_t ExitCodeOf(shutdown::RestoreOutcome outcome);
 
 inline constexpr std::string_view kPleaseWaitText =
     "To continue and complete the uninstalling please wait.\rIt taks a few minutes.";

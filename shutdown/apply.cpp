@@ -1,10 +1,10 @@
 #include "shutdown/apply.h"
 
-#include "platform/files.h"
 #include "registry/modregistry.h"
+#include "shutdown/change_in_force.h"
 #include "shutdown/markers.h"
 #include "shutdown/pair_reads.h"
-#include "shutdown/saved_settings.h"
+#include "shutdown/saved_copy.h"
 
 namespace tarrow::shutdown {
 
@@ -12,30 +12,51 @@ using platform::Platform;
 
 namespace {
 
+constexpr float kApplySteps = 180.0f;
 constexpr int kStepsPerGroup = 10;
 constexpr int kClosingSteps = 20;
 
-PairResult WriteChosenText(Platform& platform, const WritePair& pair, const ApplyReport& report,
-                           const std::string& text) {
-    if (!report.valuesSaved) {
-        return {&pair, text, PairOutcome::NothingSaved};
+// What the record holds for each pair: what is there now, except that a
+// pair holding Tarrow's own text keeps what an earlier copy of the same
+// change holds for it.
+SavedValues Record(const std::array<modregistry::StoredValue, kTimeoutPairCount>& found,
+                   const SavedValues* earlier) {
+    SavedValues saved;
+    for (std::size_t k = 0; k < saved.size(); ++k) {
+        saved[k] = earlier != nullptr && HoldsTarrowText(found[k]) ? (*earlier)[k]
+                                                                   : SavedValueOf(found[k]);
     }
-    // The read gave the placeholder only when the key could not be opened;
-    // writing would create a key that was not there before.
-    if (report.found[pair.entry] == ReadingOrder()[pair.entry].saveDefault) {
-        return {&pair, text, PairOutcome::KeyMissingAtSave};
-    }
-    return WriteText(platform, pair, text);
+    return saved;
 }
 
-SoundOutcome SilenceSound(Platform& platform, const ApplyChoice& choice,
-                          const ApplyReport& report) {
-    if (!choice.silenceSound || !report.valuesSaved) {
-        return SoundOutcome::LeftAlone;
+// Makes Importreg.dat lie beside the record in the system directory: the
+// earlier copy's, or the sound key as it is now.
+bool KeepOrSaveSound(Platform& platform, const SavedCopy* earlier,
+                     const std::string& systemDirectory) {
+    if (earlier != nullptr && earlier->hasSound) {
+        return earlier->folder == systemDirectory ||
+               CopySoundFile(platform, earlier->soundPath(), systemDirectory);
     }
-    // Only a saved sound can be put back later.
-    if (!report.soundSaved) {
-        return SoundOutcome::NotSaved;
+    if (SaveSoundFile(platform, systemDirectory)) {
+        return true;
+    }
+    // An Importreg.dat that is not saved with the new record would be put
+    // back with it: a sound from another time.
+    platform.DeleteFileA(SavedFilePath(systemDirectory, kSavedSoundFile));
+    return false;
+}
+
+PairResult WriteChosenText(Platform& platform, const WritePair& pair, const SavedValue& saved,
+                           const std::string& text) {
+    if (saved.kind == SavedKind::LeftAlone) {
+        return {&pair, text, PairOutcome::LeftAlone};
+    }
+    return WriteText(platform, pair, text, CurrentUserKeys());
+}
+
+SoundOutcome SilenceSound(Platform& platform, const ApplyChoice& choice) {
+    if (!choice.silenceSound) {
+        return SoundOutcome::LeftAlone;
     }
     return modregistry::SetValue(platform, ValueKind::Text, RegistryRoot::CurrentUser,
                                  std::string(kShutdownSoundKey), "", "")
@@ -52,35 +73,64 @@ std::string TimeoutTextFor(const ApplyChoice& choice) {
 ApplyReport Apply(Platform& platform, const std::string& programFolder, const ApplyChoice& choice,
                   Progress& progress) {
     ApplyReport report;
-    report.markersSet = SetMarkers(platform);
-    progress.setVisible(true);
-    report.found = ReadEveryPair(platform, progress, MissingKeyText::SaveDefault);
-
-    // Save what was found, then move it where both programs find it. A file
-    // whose copy failed stays in the program folder as the only copy.
-    report.soundSaved =
-        modregistry::SaveKey(platform, RegistryRoot::CurrentUser, std::string(kShutdownSoundKey),
-                             SavedFilePath(programFolder, kSavedSoundFile));
-    report.valuesSaved = platform::WriteWholeFile(
-        platform, SavedFilePath(programFolder, kSavedValuesFile), ComposeSavedText(report.found));
     const std::string systemDirectory = modregistry::GetSystemdir(platform);
-    report.copiedToSystem = CopySavedFiles(platform, programFolder, systemDirectory);
-    report.deletedFromProgramFolder =
-        DeleteSavedFiles(platform, programFolder, report.copiedToSystem);
+    const std::string running = RunningAccount(platform);
+    const ChangeInForce change = FindChangeInForce(
+        platform, FindSavedCopy(platform, systemDirectory, programFolder), running);
+    switch (change.kind) {
+    case ChangeInForce::Kind::Damaged:
+        report.outcome = ApplyOutcome::SavedCopyDamaged;
+        return report;
+    case ChangeInForce::Kind::InForce:
+        if (!SameAccount(change.owner, running) || running.empty()) {
+            report.outcome = ApplyOutcome::InForceElsewhere;
+            report.owner = AccountName(platform, change.owner);
+            return report;
+        }
+        report.merged = true;
+        break;
+    case ChangeInForce::Kind::Leftover:
+        // The copy of a change that was undone: it goes before anything new
+        // is saved, so that a crash cannot pair it with a new file.
+        DeleteSavedCopies(platform, systemDirectory, programFolder, change.copy.folder);
+        break;
+    case ChangeInForce::Kind::Nothing:
+        break;
+    }
+    const SavedCopy* earlier = report.merged ? &change.copy : nullptr;
+
+    report.markersSet = SetMarkers(platform) && RecordAppliedBy(platform, running);
+    progress.setMax(kApplySteps);
+    progress.setVisible(true);
+    const auto found = ReadEveryPairStored(platform, progress);
+    report.saved = Record(found, earlier != nullptr ? &earlier->values : nullptr);
+
+    if (report.markersSet) {
+        report.soundSaved = KeepOrSaveSound(platform, earlier, systemDirectory);
+        if (report.soundSaved || !choice.silenceSound) {
+            report.valuesSaved = SaveValuesFile(platform, systemDirectory, report.saved);
+        }
+    }
+    const bool changes = report.valuesSaved;
 
     const std::string text = TimeoutTextFor(choice);
     for (const WriteGroup& group : WriteGroups()) {
         for (const WritePair& pair : group.pairs) {
-            report.writes.push_back(WriteChosenText(platform, pair, report, text));
+            report.writes.push_back(
+                changes ? WriteChosenText(platform, pair, report.saved[pair.entry], text)
+                        : PairResult{&pair, text, PairOutcome::NothingSaved});
         }
         StepsThenPauses(progress, kStepsPerGroup, kPause);
     }
-    report.sound = SilenceSound(platform, choice, report);
+    if (changes) {
+        report.sound = SilenceSound(platform, choice);
+    }
     StepsThenPauses(progress, kClosingSteps, kShortPause);
     ResetAndHide(progress);
 
-    if (!report.valuesSaved) {
-        report.markersCleared = ClearMarkers(platform);
+    report.outcome = changes ? ApplyOutcome::Applied : ApplyOutcome::NothingSaved;
+    if (!changes) {
+        report.markersCleared = ClearMarkers(platform, CurrentUserKeys());
     }
     return report;
 }

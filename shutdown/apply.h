@@ -1,16 +1,24 @@
 // The speed-up: records the shutdown time-outs and the shutdown sound as
-// they are, then writes one short time-out to all 26 pairs and, when asked,
-// silences the sound. It runs to its end in one call and paces a progress
-// bar of 180 steps: 80 while reading, 80 while writing, 20 at the end.
+// they are, then writes one short time-out to the pairs it can put back
+// exactly and, when asked, silences the sound. It runs to its end in one
+// call and paces a progress bar of 180 steps: 80 while reading, 80 while
+// writing, 20 at the end.
+//
+// Nothing is changed before the record is safe: the markers set and on disk,
+// the applying account recorded machine-wide, informationS.dat (and, when
+// the sound is to be silenced, Importreg.dat) in the system directory,
+// flushed and read back. One change is in force per machine: while a saved
+// copy exists, another account's apply changes nothing, and the same
+// account's apply keeps what the copy holds for every pair that holds
+// Tarrow's own text, so a saved original is never replaced by Tarrow's own
+// values.
 #pragma once
 
 #include "platform/platform.h"
 #include "shutdown/pair_writes.h"
 #include "shutdown/progress.h"
-#include "shutdown/saved_files.h"
-#include "shutdown/timeout_places.h"
+#include "shutdown/saved_settings.h"
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -21,38 +29,42 @@ struct ApplyChoice {
     bool silenceSound = false; // empty the shutdown sound
 };
 
+enum class ApplyOutcome {
+    Applied,
+    NothingSaved,     // the record could not be made safe: nothing was changed
+    InForceElsewhere, // another account's change is in force: nothing was changed
+    SavedCopyDamaged, // the saved copy cannot be read: nothing was changed
+};
+
 enum class SoundOutcome {
-    LeftAlone, // not asked for, or nothing was saved
+    LeftAlone, // not asked for, or nothing was changed
     Silenced,
-    Refused,  // the registry refused the write
-    NotSaved, // not silenced: the sound could not be saved first
+    Refused, // the registry refused the write
 };
 
 struct ApplyReport {
+    ApplyOutcome outcome = ApplyOutcome::NothingSaved;
+    // InForceElsewhere: the account whose change is in force, by name.
+    std::string owner;
+    // An earlier copy of this account was kept and brought up to date.
+    bool merged = false;
     bool markersSet = false;
-    // What the reads found, in the reading order; the saved file's lines.
-    std::array<std::string, kTimeoutPairCount> found;
-    bool soundSaved = false;  // Importreg.dat made in the program folder
-    bool valuesSaved = false; // informationS.dat made in the program folder
-    SavedFilesStep copiedToSystem;
-    SavedFilesStep deletedFromProgramFolder;
+    SavedValues saved;              // what informationS.dat records, in the reading order
+    bool valuesSaved = false;       // informationS.dat lies in the system directory
+    bool soundSaved = false;        // Importreg.dat lies beside it
     std::vector<PairResult> writes; // in the writing order
     SoundOutcome sound = SoundOutcome::LeftAlone;
-    // Set only when nothing could be saved: the markers go back to "0".
+    // Set when nothing could be saved: the markers went back to "0".
     bool markersCleared = false;
 };
 
 // The text that `choice` writes to every pair.
 std::string TimeoutTextFor(const ApplyChoice& choice);
 
-// Sets both markers, reads the 26 values, saves them (informationS.dat) and
-// the shutdown-sound key (Importreg.dat) in `programFolder`, moves both into
-// the system directory, then writes the chosen text to every pair whose key
-// existed when read, and empties the shutdown sound when asked and when it
-// was saved. A failing step is skipped and the next one runs. When the
-// values could not be saved, nothing is changed: no pair is written, the
-// sound is left alone and the markers go back to "0". The bar ends hidden,
-// at 0.
+// The speed-up, as described above. `programFolder` is where an earlier
+// version may have left its saved copy. A failing step after the record is
+// safe is skipped and the next one runs. The bar's maximum becomes 180; it
+// ends hidden, at 0. When nothing is changed the bar is not touched.
 ApplyReport Apply(platform::Platform& platform, const std::string& programFolder,
                   const ApplyChoice& choice, Progress& progress);
 

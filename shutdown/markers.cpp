@@ -9,24 +9,52 @@ namespace tarrow::shutdown {
 
 namespace {
 
-bool Write(platform::Platform& platform, const Marker& marker, std::string_view text) {
-    return modregistry::SetValue(platform, ValueKind::Text, RegistryRoot::CurrentUser,
-                                 std::string(marker.keyPath), std::string(marker.valueName),
+// Markers read with this default count as not set when their key is missing.
+const std::string kMarkerDefault = " ";
+
+bool Write(platform::Platform& platform, const AccountKeys& account, const Marker& marker,
+           std::string_view text) {
+    return modregistry::SetValue(platform, ValueKind::Text, account.root,
+                                 account.path(marker.keyPath), std::string(marker.valueName),
                                  std::string(text));
+}
+
+// Clears a marker that is there; one that is absent is left so.
+bool Clear(platform::Platform& platform, const AccountKeys& account, const Marker& marker) {
+    const auto stored = modregistry::ReadStoredValue(
+        platform, account.root, account.path(marker.keyPath), std::string(marker.valueName));
+    if (stored.found == modregistry::StoredValue::Found::NoKey ||
+        stored.found == modregistry::StoredValue::Found::Absent) {
+        return true;
+    }
+    return Write(platform, account, marker, kMarkerClearText);
+}
+
+bool IsSet(platform::Platform& platform, const Marker& marker) {
+    return MarkerIsSet(modregistry::GetValue(platform, RegistryRoot::CurrentUser,
+                                             std::string(marker.keyPath),
+                                             std::string(marker.valueName), kMarkerDefault));
 }
 
 } // namespace
 
 bool SetMarkers(platform::Platform& platform) {
-    const bool change = Write(platform, kChangeMarker, kMarkerSetText);
-    const bool saved = Write(platform, kSavedMarker, kMarkerSetText);
-    return change && saved;
+    const AccountKeys here = CurrentUserKeys();
+    const bool change = Write(platform, here, kChangeMarker, kMarkerSetText);
+    const bool saved = Write(platform, here, kSavedMarker, kMarkerSetText);
+    return change && saved &&
+           modregistry::FlushKey(platform, RegistryRoot::CurrentUser,
+                                 std::string(kChangeMarker.keyPath));
 }
 
-bool ClearMarkers(platform::Platform& platform) {
-    const bool saved = Write(platform, kSavedMarker, kMarkerClearText);
-    const bool change = Write(platform, kChangeMarker, kMarkerClearText);
+bool ClearMarkers(platform::Platform& platform, const AccountKeys& account) {
+    const bool saved = Clear(platform, account, kSavedMarker);
+    const bool change = Clear(platform, account, kChangeMarker);
     return saved && change;
+}
+
+MarkersRead ReadMarkers(platform::Platform& platform) {
+    return {IsSet(platform, kChangeMarker), IsSet(platform, kSavedMarker)};
 }
 
 } // namespace tarrow::shutdown

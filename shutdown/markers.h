@@ -1,13 +1,25 @@
-// The two marker values that record a speed-up in force.
+// The two marker values that record a speed-up in force, in the applying
+// account's own keys.
 #pragma once
 
 #include "platform/platform.h"
+#include "shutdown/account_keys.h"
 
 namespace tarrow::shutdown {
 
-// "Change" and then "Beforce" set to "1". True when both were written.
+// "Change" and then "Beforce" set to "1" in the running account's keys, and
+// written to disk. True when both were.
 bool SetMarkers(platform::Platform& platform);
-// "Beforce" and then "Change" set to "0". True when both were written.
-bool ClearMarkers(platform::Platform& platform);
+// "Beforce" and then "Change" set to "0" where they are there at all: a
+// marker that was never written stays absent. True when none is left set.
+bool ClearMarkers(platform::Platform& platform, const AccountKeys& account);
+// Whether the running account's markers say a speed-up is in force: the
+// restore is offered while "Change" is set, the settings window is not while
+// "Beforce" is.
+struct MarkersRead {
+    bool change = false;
+    bool saved = false;
+};
+MarkersRead ReadMarkers(platform::Platform& platform);
 
 } // namespace tarrow::shutdown

@@ -1,8 +1,11 @@
 // Reading the 26 time-outs in the reading order, as the speed-up does before
-// it saves them and the rating does before it adds them up.
+// it saves them and the rating does before it adds them up. Both make ten
+// progress steps (each followed by a pause of kPause rounds) after the last
+// pair of each place: 80 in all.
 #pragma once
 
 #include "platform/platform.h"
+#include "registry/modregistry.h"
 #include "shutdown/progress.h"
 #include "shutdown/timeout_places.h"
 
@@ -11,15 +14,12 @@
 
 namespace tarrow::shutdown {
 
-// What a read gives for a pair whose key cannot be opened.
-enum class MissingKeyText {
-    SaveDefault, // the pair's own save-time placeholder ("NO", "NO " for one pair)
-    No,          // "NO" for every pair
-};
+// Every pair's value as text; "NO" where the place's key cannot be opened.
+std::array<std::string, kTimeoutPairCount> ReadEveryPairText(platform::Platform& platform,
+                                                             Progress& progress);
 
-// Every pair's value as text, ten progress steps (each followed by a pause of
-// kPause rounds) after the last pair of each place: 80 in all.
-std::array<std::string, kTimeoutPairCount>
-ReadEveryPair(platform::Platform& platform, Progress& progress, MissingKeyText missingKey);
+// Every pair's value as stored.
+std::array<modregistry::StoredValue, kTimeoutPairCount>
+ReadEveryPairStored(platform::Platform& platform, Progress& progress);
 
 } // namespace tarrow::shutdown

@@ -4,20 +4,34 @@
 
 namespace tarrow::shutdown {
 
-bool IsKeyMissingPlaceholder(std::string_view savedValue) {
-    return savedValue == "NO" || savedValue == "NO ";
+bool PutBack(PairOutcome outcome) {
+    switch (outcome) {
+    case PairOutcome::Written:
+    case PairOutcome::Deleted:
+    case PairOutcome::LeftAlone:
+    case PairOutcome::NoAccount:
+        return true;
+    case PairOutcome::Refused:
+    case PairOutcome::NothingSaved:
+    case PairOutcome::Unreachable:
+        break;
+    }
+    return false;
 }
 
-PairResult WriteText(platform::Platform& platform, const WritePair& pair, std::string text) {
-    const bool written =
-        modregistry::SetValue(platform, ValueKind::Text, pair.place->root,
-                              std::string(pair.place->keyPath), std::string(pair.valueName), text);
+PairResult WriteText(platform::Platform& platform, const WritePair& pair, std::string text,
+                     const AccountKeys& account) {
+    const KeyAt key = PlaceKey(*pair.place, account);
+    const bool written = modregistry::SetValue(platform, ValueKind::Text, key.root, key.path,
+                                               std::string(pair.valueName), text);
     return {&pair, std::move(text), written ? PairOutcome::Written : PairOutcome::Refused};
 }
 
-PairResult RemoveValue(platform::Platform& platform, const WritePair& pair) {
-    const bool removed = modregistry::DeleteValue(
-        platform, pair.place->root, std::string(pair.place->keyPath), std::string(pair.valueName));
+PairResult RemoveValue(platform::Platform& platform, const WritePair& pair,
+                       const AccountKeys& account) {
+    const KeyAt key = PlaceKey(*pair.place, account);
+    const bool removed =
+        modregistry::DeleteValue(platform, key.root, key.path, std::string(pair.valueName));
     return {&pair, {}, removed ? PairOutcome::Deleted : PairOutcome::Refused};
 }
 

@@ -1,24 +1,28 @@
-// Writing the time-outs back, pair by pair, and what became of each pair.
-// The apply and the restore both write in the writing order, group by group;
+// Writing the time-outs, pair by pair, and what became of each pair. The
+// apply and the restore both write in the writing order, group by group;
 // each decides per pair whether to write, and reports why it did not.
 #pragma once
 
 #include "platform/platform.h"
+#include "shutdown/account_keys.h"
 #include "shutdown/timeout_places.h"
 
 #include <string>
-#include <string_view>
 
 namespace tarrow::shutdown {
 
 enum class PairOutcome {
-    Written,          // the text was stored as a string value
-    Deleted,          // the value was absent when saved, and is removed again
-    Refused,          // the registry refused the write or the removal
-    KeyMissingAtSave, // not written: the place's key could not be opened when saved
-    NoSavedLine,      // not written: the saved file holds no line for the pair
-    NothingSaved,     // not written: the values found could not be saved first
+    Written,      // the text was stored as a string value
+    Deleted,      // the value was absent when saved, and is removed again
+    Refused,      // the registry refused the write or the removal
+    LeftAlone,    // not written: it could not be put back exactly, so it is not touched
+    NothingSaved, // not written: the values found could not be saved first
+    NoAccount,    // not written: the place's account is gone, and its hive with it
+    Unreachable,  // not written: the hive of the account that applied is out of reach
 };
+
+// Whether the pair is as the saved copy wants it, or need not be.
+bool PutBack(PairOutcome outcome);
 
 struct PairResult {
     const WritePair* pair = nullptr;
@@ -26,13 +30,12 @@ struct PairResult {
     PairOutcome outcome = PairOutcome::Refused;
 };
 
-// What the save-time read and the saved file put in place of a value whose
-// key could not be opened ("NO", and "NO " for one pair).
-bool IsKeyMissingPlaceholder(std::string_view savedValue);
-
-// Stores `text` at the pair as a string value, creating a missing key.
-PairResult WriteText(platform::Platform& platform, const WritePair& pair, std::string text);
+// Stores `text` at the pair as a string value, creating a missing key;
+// place 0 in the given account's keys.
+PairResult WriteText(platform::Platform& platform, const WritePair& pair, std::string text,
+                     const AccountKeys& account);
 // Removes the pair's value; a missing key or value counts as done.
-PairResult RemoveValue(platform::Platform& platform, const WritePair& pair);
+PairResult RemoveValue(platform::Platform& platform, const WritePair& pair,
+                       const AccountKeys& account);
 
 } // namespace tarrow::shutdown

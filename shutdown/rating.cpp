@@ -16,7 +16,7 @@ constexpr float kFull = 100.0f;
 
 // One line per pair: "<place>: <value>" and CR LF.
 std::string ReadReport(Platform& platform, Progress& progress) {
-    const auto values = ReadEveryPair(platform, progress, MissingKeyText::No);
+    const auto values = ReadEveryPairText(platform, progress);
     std::string text;
     for (std::size_t k = 0; k < values.size(); ++k) {
         text += SavedLine(ReadingOrder()[k].place->index, values[k]);

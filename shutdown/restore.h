@@ -1,36 +1,47 @@
-// Putting the saved settings back: the markers go to "0", the saved files
-// come from the system directory into the program folder, each saved value
-// goes back to the place and value it was read from, and the shutdown-sound
-// key is loaded from its hive file. Tarrow runs it from its main window and
-// the uninstaller from its timer; each then finishes in its own way.
+// Putting the saved settings back: each saved value goes back to the place
+// and value it was read from, the shutdown-sound key is loaded from its hive
+// file, and when all of it is back the saved copy is used up. Tarrow runs it
+// from its main window and the uninstaller from its timer.
+//
+// The per-user parts (place 0, the markers, the sound) go to the account
+// that applied the change, also when another account runs the restore
+// (the uninstaller run as LocalSystem, say); they are never written into
+// the running account's keys in its stead. The restore is complete when
+// every pair is back (or was left alone), the sound is back where one was
+// saved, and the copies are deleted, Importreg.dat first and
+// informationS.dat last; only then do the markers go to "0". An incomplete
+// restore leaves the markers and the copy as they are, to be tried again;
+// a damaged copy is not used at all.
 #pragma once
 
 #include "platform/platform.h"
 #include "shutdown/pair_writes.h"
 #include "shutdown/progress.h"
-#include "shutdown/saved_files.h"
 
-#include <cstddef>
-#include <string>
 #include <vector>
 
 namespace tarrow::shutdown {
 
-struct RestoreReport {
-    bool markersCleared = false;
-    SavedFilesStep copiedFromSystem;
-    // Whole entries found in the program folder's informationS.dat (0 when
-    // there is none); pairs beyond them are not written.
-    std::size_t entriesFound = 0;
-    std::vector<PairResult> writes; // in the writing order
-    bool soundRestored = false;
+enum class RestoreOutcome {
+    Restored,         // everything is back, the copy used up
+    NothingToRestore, // no copy in force: nothing was written
+    Damaged,          // the saved copy cannot be used: nothing was written
+    Incomplete,       // something could not be put back: the copy is kept
 };
 
-// A saved value goes back as the exact text of its entry. A pair is left
-// alone when the file holds no entry for it, or when its entry records that
-// the key could not be opened ("NO", "NO "); an empty entry (the value was
-// absent) removes the value. A failing step is skipped and the next one
-// runs. The bar's maximum becomes 100; it ends hidden, at 0.
+// Whether the restore is over: the markers are cleared and the copy gone.
+bool Completed(RestoreOutcome outcome);
+
+struct RestoreReport {
+    RestoreOutcome outcome = RestoreOutcome::Incomplete;
+    std::vector<PairResult> writes; // in the writing order; empty when nothing was written
+    bool soundRestored = false;
+    bool copiesDeleted = false;
+    bool markersCleared = false;
+};
+
+// `programFolder` is where an earlier version may have left its copy. The
+// bar's maximum becomes 100; it ends hidden, at 0.
 RestoreReport Restore(platform::Platform& platform, const std::string& programFolder,
                       Progress& progress);
 

@@ -21,33 +21,39 @@ std::string SavedLine(int placeIndex, std::string_view value) {
     return line;
 }
 
-std::string ComposeSavedText(const std::array<std::string, kTimeoutPairCount>& values) {
+std::string ComposeSavedText(const SavedValues& values) {
     std::string text;
     const auto& pairs = ReadingOrder();
     for (std::size_t k = 0; k < pairs.size(); ++k) {
-        text += SavedLine(pairs[k].place->index, values[k]);
+        text +=
+            SavedLine(pairs[k].place->index, shutdown::SavedText(values[k], pairs[k].saveDefault));
     }
     text += kLineEnd;
     return text;
 }
 
-SavedEntries ParseSavedEntries(std::string_view text) {
-    SavedEntries entries;
+std::optional<SavedValues> ParseSavedText(std::string_view text) {
+    SavedValues values;
     std::size_t position = 0;
-    for (std::string& value : entries.values) {
-        const std::size_t space = text.find(' ', position);
-        if (space == std::string_view::npos) {
-            break;
+    const auto& pairs = ReadingOrder();
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        const std::string label = std::to_string(pairs[k].place->index) + ": ";
+        if (text.substr(position, label.size()) != label) {
+            return std::nullopt;
         }
-        const std::size_t end = text.find(kLineEnd, space + 1);
+        const std::size_t start = position + label.size();
+        const std::size_t end = text.find(kLineEnd, start);
         if (end == std::string_view::npos) {
-            break;
+            return std::nullopt;
         }
-        value = std::string(text.substr(space + 1, end - space - 1));
-        ++entries.found;
-        position = end + 1; // right after the CR; the LF is passed by the next search
+        const std::string_view value = text.substr(start, end - start);
+        if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+            return std::nullopt;
+        }
+        values[k] = shutdown::SavedValueFromText(value);
+        position = end + kLineEnd.size();
     }
-    return entries;
+    return values;
 }
 
 } // namespace tarrow

@@ -4,10 +4,12 @@
 // find it; the shutdown-sound key is saved beside it as a hive file.
 #pragma once
 
+#include "shutdown/saved_value.h"
 #include "shutdown/timeout_places.h"
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,28 +18,25 @@ namespace tarrow {
 inline constexpr std::string_view kSavedValuesFile = "informationS.dat";
 inline constexpr std::string_view kSavedSoundFile = "Importreg.dat";
 
+// A saved file longer than this is damaged: nothing Tarrow writes comes near.
+inline constexpr std::size_t kSavedFileLimit = 64 * 1024;
+
 // folder + "\" + file name.
 std::string SavedFilePath(const std::string& folder, std::string_view fileName);
 
 // One line of the file: the place index, ": ", the value, CR LF.
 std::string SavedLine(int placeIndex, std::string_view value);
 
-// The whole file for the 26 values of the reading order.
-std::string ComposeSavedText(const std::array<std::string, kTimeoutPairCount>& values);
+// What the file records for each pair, in the reading order.
+using SavedValues = std::array<shutdown::SavedValue, kTimeoutPairCount>;
 
-struct SavedEntries {
-    // values[k] is the saved value of pair k of the reading order; entries
-    // that were not found are empty.
-    std::array<std::string, kTimeoutPairCount> values;
-    // How many entries, from the first, were found whole. Fewer than 26 means
-    // a short or damaged file; 0 an empty or missing one.
-    std::size_t found = 0;
-};
+// The whole file for the 26 pairs of the reading order; a pair left alone is
+// written as its placeholder ("NO", or "NO " for one pair).
+std::string ComposeSavedText(const SavedValues& values);
 
-// Takes the entries from the start of the text: each entry's value is what
-// lies between the first space and the first CR LF after it (inner and
-// trailing spaces kept); the next entry is searched right after that CR.
-// Text after the 26th entry is ignored.
-SavedEntries ParseSavedEntries(std::string_view text);
+// The 26 entries of a saved file, or nothing when it is damaged. In a sound
+// file every entry is its pair's place index, ": ", a value without CR or
+// LF or NUL, and CR LF; what follows the 26th entry is not read.
+std::optional<SavedValues> ParseSavedText(std::string_view text);
 
 } // namespace tarrow

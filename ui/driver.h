@@ -54,14 +54,16 @@ public:
     virtual std::shared_ptr<const Picture> loadResourcePicture(int id) = 0;
     // A modal message box; `style` is the classic MessageBox style number
     // (buttons + icon + default button). Returns the classic answer number.
-    virtual int messageBox(const std::string& text, const std::string& title,
-                           std::uint32_t style) = 0;
+    // A box with an owner keeps that window from taking input while it
+    // shows; without one it belongs to the active window, if any.
+    virtual int messageBox(const std::string& text, const std::string& title, std::uint32_t style,
+                           const Form* owner = nullptr) = 0;
     // Paces a progress bar for PauseLength(rounds) (ui/pacing.h); the window
     // thread does nothing else meanwhile.
     virtual void pause(std::uint32_t rounds) = 0;
     // Ends the program at once, with all its windows: ExitProcess, which on
     // Windows does not return.
-    void endProgram() { platform_.ExitProcess(0); }
+    void endProgram(std::uint32_t exitCode = 0) { platform_.ExitProcess(exitCode); }
     // Whether the process was told to end (only ever true where ExitProcess
     // returns: on the emulated machine). Windows take no input then, and
     // start-up goes no further.

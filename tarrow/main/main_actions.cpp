@@ -1,21 +1,31 @@
 // What the main window's hot areas start: the speed-up (confirmed in the
 // settings window), the restore and the rating. Each runs to its end inside
-// the click, on this window's progress bar, then switches the hot areas.
+// the click, on this window's progress bar, then switches the hot areas or,
+// when nothing could be done, says why in a box this window owns.
 #include "tarrow/main/main_form.h"
 
 #include "shell/bar_progress.h"
 #include "shutdown/rating.h"
 #include "shutdown/restore.h"
-#include "shutdown/saved_files.h"
+#include "shutdown/saved_copy.h"
 #include "tarrow/program/tarrow_app.h"
 
 namespace tarrow {
 
 namespace {
 
-const std::string kNothingSavedTitle = "Warning";
+const std::string kWarningTitle = "Warning";
 const std::string kNothingSavedText =
     "The current settings could not be saved, so nothing was changed.";
+const std::string kApplyDamagedText = "The saved settings are damaged, so nothing was changed.";
+const std::string kRestoreDamagedText = "The saved settings are damaged, so nothing was restored.";
+const std::string kIncompleteText =
+    "Some settings could not be put back. The saved copy is kept; try the restore again.";
+
+std::string InForceElsewhereText(const std::string& account) {
+    return "Tarrow's change is in force from the account " + account +
+           ". Restore it there, or uninstall Tarrow.";
+}
 
 } // namespace
 
@@ -29,6 +39,10 @@ void MainForm::Offer(OfferedActions offered) {
     Label7.setVisible(offered.label7);
 }
 
+void MainForm::Warn(const std::string& text) {
+    driver().messageBox(text, kWarningTitle, ui::mb::kOkOnly | ui::mb::kExclamation, this);
+}
+
 void MainForm::ApplySettings(const shutdown::ApplyChoice& choice) {
     auto& platform = app_.platform();
     const OfferedActions before = Offered();
@@ -39,27 +53,46 @@ void MainForm::ApplySettings(const shutdown::ApplyChoice& choice) {
     shell::BarProgress progress(PB1, driver());
     const shutdown::ApplyReport report =
         shutdown::Apply(platform, shutdown::ProgramFolder(platform), choice, progress);
-    if (report.valuesSaved) {
+    switch (report.outcome) {
+    case shutdown::ApplyOutcome::Applied:
         // A speed-up is in force: the notice takes the settings' place.
         Label7.setVisible(true);
         Label6.setVisible(false);
         return;
+    case shutdown::ApplyOutcome::NothingSaved:
+        Offer(before);
+        Warn(kNothingSavedText);
+        return;
+    case shutdown::ApplyOutcome::InForceElsewhere:
+        Offer(before);
+        Warn(InForceElsewhereText(report.owner));
+        return;
+    case shutdown::ApplyOutcome::SavedCopyDamaged:
+        Offer(before);
+        Warn(kApplyDamagedText);
+        return;
     }
-    Offer(before);
-    driver().messageBox(kNothingSavedText, kNothingSavedTitle,
-                        ui::mb::kOkOnly | ui::mb::kExclamation);
 }
 
 void MainForm::RestoreSettings() {
     auto& platform = app_.platform();
-    const std::string folder = shutdown::ProgramFolder(platform);
     shell::BarProgress progress(PB1, driver());
-    shutdown::Restore(platform, folder, progress);
-    Label7.setVisible(false);
-    Label6.setVisible(true);
-    Label5.setVisible(false);
-    // The lasting copies stay in the system directory.
-    shutdown::DeleteSavedFiles(platform, folder);
+    const shutdown::RestoreReport report =
+        shutdown::Restore(platform, shutdown::ProgramFolder(platform), progress);
+    switch (report.outcome) {
+    case shutdown::RestoreOutcome::Restored:
+    case shutdown::RestoreOutcome::NothingToRestore:
+        Label7.setVisible(false);
+        Label6.setVisible(true);
+        Label5.setVisible(false);
+        return;
+    case shutdown::RestoreOutcome::Damaged:
+        Warn(kRestoreDamagedText);
+        return;
+    case shutdown::RestoreOutcome::Incomplete:
+        Warn(kIncompleteText);
+        return;
+    }
 }
 
 void MainForm::RateSettings() {

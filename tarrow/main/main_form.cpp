@@ -1,7 +1,6 @@
 #include "tarrow/main/main_form.h"
 
-#include "registry/modregistry.h"
-#include "shutdown/timeout_places.h"
+#include "shutdown/markers.h"
 #include "tarrow/pictures.h"
 #include "tarrow/program/tarrow_app.h"
 
@@ -50,9 +49,6 @@ constexpr ui::TwipRect kProgressBar{4920, 5400, 4455, 255};
 // The speed-up makes this many progress steps.
 constexpr float kApplySteps = 180.0f;
 
-// Markers read with this default count as not set when their key is missing.
-const std::string kMarkerDefault = " ";
-
 } // namespace
 
 MainForm::MainForm(TarrowApp& app)
@@ -77,16 +73,11 @@ MainForm::MainForm(TarrowApp& app)
 void MainForm::onLoad() {
     auto& platform = app_.platform();
     setPicture(PicturePath(platform, "manu 2.jpg"));
-    const std::string saved = modregistry::GetValue(
-        platform, RegistryRoot::CurrentUser, std::string(kSavedMarker.keyPath),
-        std::string(kSavedMarker.valueName), kMarkerDefault);
-    const std::string change = modregistry::GetValue(
-        platform, RegistryRoot::CurrentUser, std::string(kChangeMarker.keyPath),
-        std::string(kChangeMarker.valueName), kMarkerDefault);
-    if (MarkerIsSet(change)) {
+    const shutdown::MarkersRead markers = shutdown::ReadMarkers(platform);
+    if (markers.change) {
         Label5.setVisible(true);
     }
-    if (MarkerIsSet(saved)) {
+    if (markers.saved) {
         Label6.setVisible(false);
         Label7.setVisible(true);
     }

@@ -7,6 +7,7 @@
 #include "shutdown/apply.h"
 #include "ui/form.h"
 
+#include <string>
 #include <string_view>
 
 namespace tarrow {
@@ -44,6 +45,8 @@ private:
     };
     OfferedActions Offered() const;
     void Offer(OfferedActions offered);
+    // A "Warning" box this window owns: it takes no clicks while the box shows.
+    void Warn(const std::string& text);
 
     ui::HotArea& AddHotArea(std::string_view name);
     // Disables this window and shows a child window, which enables it again

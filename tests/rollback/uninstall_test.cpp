@@ -1,6 +1,6 @@
 // The uninstaller on the emulated machine with the headless driver: it puts
-// the saved settings back wherever they lie, deletes every saved file and
-// ends by itself, whatever fails on the way.
+// the saved settings back wherever they lie, deletes every saved file when
+// all is back, keeps them when not, and ends by itself either way.
 #include "rollback/rollback_app.h"
 
 #include "shutdown/apply.h"
@@ -73,6 +73,7 @@ TEST(Uninstall, PutsEverythingBackDeletesAllFourFilesAndEndsByItself) {
     EXPECT_EQ(rollback.driver.runTimers(10), 1) << "one tick does the work";
 
     EXPECT_TRUE(rollback.driver.programEnded());
+    EXPECT_EQ(m.emulated.exitCode(), kExitRestored);
     for (std::size_t k = 0; k < kTimeoutPairCount; ++k) {
         EXPECT_EQ(m.Text(k), values[k]) << k;
     }
@@ -109,23 +110,24 @@ TEST(Uninstall, RestoresFromWhereverTheSavedFilesLie) {
         Uninstaller rollback(m);
         modregistry::SetValue(m.p, ValueKind::Text, RegistryRoot::CurrentUser,
                               "Control Panel\\Desktop", "HungAppTimeout", "untouched");
-        const auto save = [&m](const std::string& path, const std::string& first) {
-            std::array<std::string, kTimeoutPairCount> saved;
-            saved.fill("NO");
-            saved[0] = first;
-            ASSERT_TRUE(platform::WriteWholeFile(m.p, path, ComposeSavedText(saved)));
+        const auto save = [&m](const std::string& folder, const std::string& first) {
+            SavedValues saved;
+            saved.fill(shutdown::SavedValue::LeftAlone());
+            saved[0] = shutdown::SavedValue::Exact(first);
+            m.PlaceSavedCopy(saved, folder);
         };
         if (c.inSystem) {
-            save(m.InSystemDirectory(kSavedValuesFile), "from system");
+            save(m.systemDirectory, "from system");
         }
         if (c.inOwnFolder) {
-            save(rollback.InOwnFolder(kSavedValuesFile), "from own folder");
+            save(rollback.folder, "from own folder");
         }
         const Snapshot before = m.TakeSnapshot();
 
-        rollback.Run();
+        EXPECT_EQ(rollback.Run(), 1);
 
         EXPECT_TRUE(rollback.driver.programEnded());
+        EXPECT_EQ(m.emulated.exitCode(), kExitRestored);
         EXPECT_EQ(m.Text(0), c.expected);
         if (!c.inSystem && !c.inOwnFolder) {
             EXPECT_EQ(m.TakeSnapshot(), before) << "no time-out is written";
@@ -135,72 +137,72 @@ TEST(Uninstall, RestoresFromWhereverTheSavedFilesLie) {
     }
 }
 
-TEST(Uninstall, EndsWhateverStepFails) {
-    struct Fault {
+// What cannot be put back is kept for a later run: the uninstaller then
+// deletes no saved file and ends with a code that tells a setup program not
+// to go on. It never shows a box, so that a silent uninstall cannot hang.
+TEST(Uninstall, KeepsTheSavedFilesAndSaysSoWhenItCouldNotRestore) {
+    struct Case {
         const char* name;
         std::function<void(ShutdownMachine&, Uninstaller&)> inject;
-        bool systemValuesKept; // the system directory's informationS.dat survives
+        std::uint32_t exitCode;
+        bool soundGoneBeforeTheStop = false;
     };
-    const std::vector<Fault> faults = {
-        {"copy into its folder",
-         [](ShutdownMachine& m, Uninstaller& u) {
-             m.emulated.failCopyTo(u.InOwnFolder(kSavedValuesFile));
-         },
-         false},
-        {"read of the saved values",
-         [](ShutdownMachine& m, Uninstaller& u) {
-             m.emulated.failReadsFrom(u.InOwnFolder(kSavedValuesFile), 0);
-         },
-         false},
+    const std::vector<Case> cases = {
         {"key restore", [](ShutdownMachine& m, Uninstaller&) { m.emulated.failKeyRestore(true); },
-         false},
-        {"token", [](ShutdownMachine& m, Uninstaller&) { m.emulated.failTokenOpen(true); }, false},
-        {"marker writes",
-         [](ShutdownMachine& m, Uninstaller&) {
-             m.emulated.failValueWrites(platform::kHkeyCurrentUser, "Consol");
-         },
-         false},
+         kExitIncomplete},
+        {"token", [](ShutdownMachine& m, Uninstaller&) { m.emulated.failTokenOpen(true); },
+         kExitIncomplete},
         {"writes at the machine's places",
          [](ShutdownMachine& m, Uninstaller&) {
              m.emulated.failValueWrites(platform::kHkeyLocalMachine,
                                         "SYSTEM\\ControlSet001\\Control");
          },
-         false},
-        {"delete in its folder",
-         [](ShutdownMachine& m, Uninstaller& u) {
-             m.emulated.failDelete(u.InOwnFolder(kSavedValuesFile));
-         },
-         false},
+         kExitIncomplete},
         {"delete in the system directory",
          [](ShutdownMachine& m, Uninstaller&) {
              m.emulated.failDelete(m.InSystemDirectory(kSavedValuesFile));
          },
-         true},
-        {"no system directory",
-         [](ShutdownMachine& m, Uninstaller&) { m.emulated.setSystemDirectory(""); }, true},
+         kExitIncomplete, true},
+        {"a damaged saved file",
+         [](ShutdownMachine& m, Uninstaller&) {
+             ASSERT_TRUE(platform::WriteWholeFile(m.p, m.InSystemDirectory(kSavedValuesFile),
+                                                  "0: 10\n0: 10\n"));
+         },
+         kExitDamaged},
+        {"a huge saved file",
+         [](ShutdownMachine& m, Uninstaller&) {
+             ASSERT_TRUE(platform::WriteWholeFile(m.p, m.InSystemDirectory(kSavedValuesFile),
+                                                  std::string(kSavedFileLimit + 1, '0')));
+         },
+         kExitDamaged},
+        {"a saved file that cannot be read",
+         [](ShutdownMachine& m, Uninstaller&) {
+             m.emulated.failReadsFrom(m.InSystemDirectory(kSavedValuesFile), 10);
+         },
+         kExitDamaged},
     };
-    for (const Fault& fault : faults) {
-        SCOPED_TRACE(fault.name);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         ShutdownMachine m;
-        const auto values = AppliedOn(m);
+        AppliedOn(m);
         Uninstaller rollback(m);
-        fault.inject(m, rollback);
+        c.inject(m, rollback);
+        const auto kept = m.OnDisk(m.InSystemDirectory(kSavedValuesFile));
 
         EXPECT_EQ(rollback.Run(), 1);
 
         EXPECT_TRUE(rollback.driver.programEnded());
+        EXPECT_EQ(m.emulated.exitCode(), c.exitCode);
         EXPECT_TRUE(rollback.driver.messages().empty());
         EXPECT_FALSE(rollback.app->Form1().PB1.visible());
         EXPECT_EQ(m.emulated.openKeyCount(), 0u);
         EXPECT_EQ(m.emulated.openHandleCount(), 0u);
-        // The lasting copy of the saved values survives only where its
-        // delete failed; then a later uninstall can still use it.
-        EXPECT_EQ(m.Exists(m.InSystemDirectory(kSavedValuesFile)), fault.systemValuesKept);
-        std::size_t restored = 0;
-        for (std::size_t k = 0; k < kTimeoutPairCount; ++k) {
-            restored += m.Text(k) == values[k] ? 1u : 0u;
-        }
-        EXPECT_TRUE(restored == 0 || restored >= kTimeoutPairCount - 1) << restored;
+        m.emulated.clearFaults();
+        EXPECT_EQ(m.OnDisk(m.InSystemDirectory(kSavedValuesFile)), kept);
+        // The sound file goes first when the copy is used up; what stops
+        // that stops before the record goes.
+        EXPECT_EQ(m.Exists(m.InSystemDirectory(kSavedSoundFile)), !c.soundGoneBeforeTheStop);
+        EXPECT_EQ(m.MarkerText(kChangeMarker), "1");
     }
 }
 
@@ -208,9 +210,13 @@ TEST(Uninstall, TheFirstStartWritesTheManifestAndHandsOverToANewInstance) {
     ShutdownMachine m;
     AppliedOn(m);
     Uninstaller rollback(m, false);
+    // The new instance could not put everything back: whoever waits on the
+    // first one learns so.
+    m.emulated.setRestartExitCode(kExitIncomplete);
     rollback.app->Start();
 
     EXPECT_TRUE(rollback.driver.programEnded());
+    EXPECT_EQ(m.emulated.exitCode(), kExitIncomplete);
     EXPECT_FALSE(rollback.app->Form1().visible());
     const auto manifest = m.Content(rollback.folder + "\\rollback.exe.manifest");
     ASSERT_TRUE(manifest.has_value());

@@ -1,9 +1,11 @@
 // Putting the saved settings back on the emulated machine: every value to
-// the pair it came from, exactly; nothing where nothing was saved; and on to
-// the end whatever fails.
+// the pair it came from, exactly, and into the account that applied; the
+// copy used up only when all of it is back; a damaged copy never used.
 #include "shutdown/restore.h"
 
 #include "shutdown/apply.h"
+#include "shutdown/change_in_force.h"
+#include "tests/shutdown/registry_changes.h"
 #include "tests/shutdown/shutdown_machine.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +17,6 @@ namespace tarrow::shutdown {
 namespace {
 
 using platform::kRegDword;
-using platform::kRegSz;
-using testing::Bytes;
 using testing::Fault;
 using testing::ShutdownMachine;
 using testing::Snapshot;
@@ -24,6 +24,19 @@ using testing::WriteRaw;
 
 // Place 0's pairs in the reading order.
 constexpr std::size_t kHungApp0 = 0, kPowerOff0 = 1, kWaitToKillApp0 = 2, kService0 = 3;
+
+const std::string kBob = "S-1-5-21-3623811015-3361044348-30300820-1002";
+
+bool SavedFilesGone(ShutdownMachine& m) {
+    for (const std::string& folder : {m.systemDirectory, m.programFolder}) {
+        for (const std::string_view file : {kSavedValuesFile, kSavedSoundFile}) {
+            if (m.Exists(SavedFilePath(folder, file))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
 
 TEST(Restore, PutsBackEveryValueExactlyAsItWasBeforeTheApply) {
     ShutdownMachine m;
@@ -45,7 +58,7 @@ TEST(Restore, PutsBackEveryValueExactlyAsItWasBeforeTheApply) {
     ASSERT_EQ(m.Sound(), "");
     const RestoreReport report = Restore(m.p, m.programFolder, m.bar);
 
-    EXPECT_EQ(report.entriesFound, kTimeoutPairCount);
+    EXPECT_EQ(report.outcome, RestoreOutcome::Restored);
     EXPECT_TRUE(report.soundRestored);
     const Snapshot after = m.TakeSnapshot();
     for (std::size_t k = 0; k < kTimeoutPairCount; ++k) {
@@ -65,10 +78,8 @@ TEST(Restore, PutsBackEveryValueExactlyAsItWasBeforeTheApply) {
               "x");
     EXPECT_EQ(m.MarkerText(kSavedMarker), "0");
     EXPECT_EQ(m.MarkerText(kChangeMarker), "0");
-    // The system directory keeps its copies; the program folder's are the
-    // caller's to delete.
-    EXPECT_TRUE(m.Exists(m.InSystemDirectory(kSavedValuesFile)));
-    EXPECT_TRUE(m.Exists(m.InProgramFolder(kSavedValuesFile)));
+    EXPECT_TRUE(SavedFilesGone(m)) << "a complete restore uses the copy up";
+    EXPECT_FALSE(ReadAppliedBy(m.p).has_value());
     EXPECT_EQ(m.emulated.openKeyCount(), 0u);
     EXPECT_EQ(m.emulated.openHandleCount(), 0u);
 }
@@ -80,9 +91,8 @@ TEST(Restore, EachEntryGoesToItsOwnPairWhateverTheWritingOrder) {
     for (std::size_t k = 0; k < saved.size(); ++k) {
         saved[k] = "entry " + std::to_string(k + 1) + "  ";
     }
-    ASSERT_TRUE(platform::WriteWholeFile(m.p, m.InSystemDirectory(kSavedValuesFile),
-                                         ComposeSavedText(saved)));
-    Restore(m.p, m.programFolder, m.bar);
+    m.PlaceSavedCopy(testing::Exacts(saved));
+    EXPECT_EQ(Restore(m.p, m.programFolder, m.bar).outcome, RestoreOutcome::Restored);
     for (std::size_t k = 0; k < kTimeoutPairCount; ++k) {
         EXPECT_EQ(m.Text(k), saved[k]) << "inner and trailing spaces kept";
     }
@@ -92,32 +102,7 @@ TEST(Restore, EachEntryGoesToItsOwnPairWhateverTheWritingOrder) {
     EXPECT_EQ(m.Text(5), "entry 6  ") << "place 2";
 }
 
-TEST(Restore, WritesOnlyPairsWithASavedLineThatIsNoPlaceholder) {
-    ShutdownMachine m;
-    m.CreateAllPlaces();
-    const auto values = m.SetDistinctValues();
-    // Three whole lines, one cut off, and nothing after: 23 pairs without a
-    // line. The placeholders record keys that did not open when saved.
-    ASSERT_TRUE(platform::WriteWholeFile(m.p, m.InSystemDirectory(kSavedValuesFile),
-                                         "0: NO\r\n0: NO \r\n0: 7\r\n0: 8"));
-    const RestoreReport report = Restore(m.p, m.programFolder, m.bar);
-
-    EXPECT_EQ(report.entriesFound, 3u);
-    EXPECT_EQ(m.Text(kHungApp0), values[kHungApp0]) << "\"NO\" is not written";
-    EXPECT_EQ(m.Text(kPowerOff0), values[kPowerOff0]) << "\"NO \" is not written";
-    EXPECT_EQ(m.Text(kWaitToKillApp0), "7");
-    for (std::size_t k = 3; k < kTimeoutPairCount; ++k) {
-        EXPECT_EQ(m.Text(k), values[k]) << k;
-    }
-    for (const PairResult& write : report.writes) {
-        const std::size_t entry = write.pair->entry;
-        EXPECT_EQ(write.outcome, entry >= 3   ? PairOutcome::NoSavedLine
-                                 : entry == 2 ? PairOutcome::Written
-                                              : PairOutcome::KeyMissingAtSave);
-    }
-}
-
-TEST(Restore, TakesTheSystemDirectoryCopiesOverTheProgramFolderOnes) {
+TEST(Restore, TakesTheSystemDirectoryCopyOverOneAnEarlierVersionLeftBehind) {
     struct Case {
         const char* name;
         bool inSystem, inProgram;
@@ -134,30 +119,30 @@ TEST(Restore, TakesTheSystemDirectoryCopiesOverTheProgramFolderOnes) {
         ShutdownMachine m;
         modregistry::SetValue(m.p, ValueKind::Text, RegistryRoot::CurrentUser,
                               "Control Panel\\Desktop", "HungAppTimeout", "untouched");
-        const auto write = [&m](const std::string& path, const std::string& first) {
-            std::array<std::string, kTimeoutPairCount> saved;
-            saved.fill("5");
-            saved[0] = first;
-            ASSERT_TRUE(platform::WriteWholeFile(m.p, path, ComposeSavedText(saved)));
+        const auto place = [&m](const std::string& folder, const std::string& first) {
+            SavedValues saved;
+            saved.fill(SavedValue::LeftAlone());
+            saved[0] = SavedValue::Exact(first);
+            m.PlaceSavedCopy(saved, folder);
         };
         if (c.inSystem) {
-            write(m.InSystemDirectory(kSavedValuesFile), "from system");
+            place(m.systemDirectory, "from system");
         }
         if (c.inProgram) {
-            write(m.InProgramFolder(kSavedValuesFile), "from program");
+            place(m.programFolder, "from program");
         }
         const Snapshot before = m.TakeSnapshot();
 
         const RestoreReport report = Restore(m.p, m.programFolder, m.bar);
 
         EXPECT_EQ(m.Text(kHungApp0), c.expected);
-        EXPECT_EQ(report.copiedFromSystem.values, c.inSystem);
+        EXPECT_TRUE(Completed(report.outcome));
+        EXPECT_TRUE(SavedFilesGone(m)) << "both folders' copies are used up";
         if (!c.inSystem && !c.inProgram) {
-            // Nothing was ever applied: no time-out is written.
+            EXPECT_EQ(report.outcome, RestoreOutcome::NothingToRestore);
             EXPECT_EQ(m.TakeSnapshot(), before);
-            EXPECT_FALSE(report.soundRestored);
+            EXPECT_EQ(m.MarkerText(kSavedMarker), "") << "a marker never set is not made";
         }
-        EXPECT_EQ(m.MarkerText(kSavedMarker), "0");
     }
 }
 
@@ -182,53 +167,214 @@ TEST(Restore, PacesTheBarToAHundredAndLeavesItHiddenAtZero) {
     }
 }
 
-TEST(Restore, GoesOnPastEveryFailingStep) {
-    std::vector<Fault> faults = testing::FaultsAtEveryPlace(false);
-    faults.insert(
-        faults.end(),
-        {
-            {"marker writes",
-             [](ShutdownMachine& m) {
-                 m.emulated.failValueWrites(platform::kHkeyCurrentUser, "Consol");
-             }},
-            {"copy of the values",
-             [](ShutdownMachine& m) {
-                 m.emulated.failCopyTo(m.InProgramFolder(kSavedValuesFile));
-             }},
-            {"read of the values",
-             [](ShutdownMachine& m) {
-                 m.emulated.failReadsFrom(m.InProgramFolder(kSavedValuesFile), 10);
-             }},
-            {"hive restore", [](ShutdownMachine& m) { m.emulated.failKeyRestore(true); }},
-            {"token", [](ShutdownMachine& m) { m.emulated.failTokenOpen(true); }},
-            {"no system directory", [](ShutdownMachine& m) { m.emulated.setSystemDirectory(""); }},
-        });
+// The markers go to "0" as the very last change, once the copy is gone:
+// Importreg.dat first, informationS.dat last.
+TEST(Restore, UsesTheCopyUpOnlyAfterEverythingIsBackAndOnDisk) {
+    ShutdownMachine m;
+    m.FillEveryPlace();
+    Apply(m.p, m.programFolder, {true, true}, m.bar);
+    m.emulated.cutPowerAfter(1000);
+
+    ASSERT_EQ(Restore(m.p, m.programFolder, m.bar).outcome, RestoreOutcome::Restored);
+
+    const auto& journal = m.emulated.journal();
+    ASSERT_GE(journal.size(), 4u);
+    const auto last = [&journal](std::size_t fromEnd) { return journal[journal.size() - fromEnd]; };
+    EXPECT_EQ(last(1).call + " " + last(1).target.substr(last(1).target.rfind('\\')),
+              "RegSetValueExA \\change");
+    EXPECT_EQ(last(2).call + " " + last(2).target.substr(last(2).target.rfind('\\')),
+              "RegSetValueExA \\beforce");
+    EXPECT_EQ(last(3).call, "RegDeleteValueA") << "AppliedBy";
+    EXPECT_EQ(last(4).call + " " + last(4).target,
+              "DeleteFileA c:\\windows\\system32\\informations.dat");
+    std::size_t soundGone = 0;
+    std::size_t lastFlush = 0;
+    std::size_t lastWrite = 0;
+    for (std::size_t i = 0; i < journal.size(); ++i) {
+        if (journal[i].call == "DeleteFileA" &&
+            journal[i].target.find("importreg.dat") != std::string::npos) {
+            soundGone = i;
+        }
+        if (journal[i].call == "RegFlushKey") {
+            lastFlush = i;
+        }
+        if (journal[i].call == "RegSetValueExA" &&
+            journal[i].target.find("timeout") != std::string::npos) {
+            lastWrite = i;
+        }
+    }
+    EXPECT_LT(lastWrite, lastFlush);
+    EXPECT_LT(lastFlush, soundGone) << "the registry is on disk before a copy goes";
+    EXPECT_LT(soundGone, journal.size() - 4);
+}
+
+// A restore that cannot put something back keeps the markers, the copy and
+// the restore's offer as they are, and a later restore finishes the work.
+TEST(Restore, AnIncompleteRestoreKeepsEverythingForTheNextOne) {
+    std::vector<Fault> faults = testing::FaultsAtEveryPlace(true);
+    faults.insert(faults.end(),
+                  {
+                      {"hive restore", [](ShutdownMachine& m) { m.emulated.failKeyRestore(true); }},
+                      {"token", [](ShutdownMachine& m) { m.emulated.failTokenOpen(true); }},
+                      {"delete of the sound file",
+                       [](ShutdownMachine& m) {
+                           m.emulated.failDelete(m.InSystemDirectory(kSavedSoundFile));
+                       }},
+                      {"delete of the values file",
+                       [](ShutdownMachine& m) {
+                           m.emulated.failDelete(m.InSystemDirectory(kSavedValuesFile));
+                       }},
+                  });
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.name);
         ShutdownMachine m;
         const auto values = m.FillEveryPlace();
         Apply(m.p, m.programFolder, {true, true}, m.bar);
-        const Snapshot applied = m.TakeSnapshot();
+        const auto copy = m.Content(m.InSystemDirectory(kSavedValuesFile));
         fault.inject(m);
+
+        const RestoreReport first = Restore(m.p, m.programFolder, m.bar);
+
+        EXPECT_EQ(first.outcome, RestoreOutcome::Incomplete);
+        EXPECT_FALSE(m.bar.visible());
+        EXPECT_EQ(m.emulated.openKeyCount(), 0u);
+        EXPECT_EQ(m.emulated.openHandleCount(), 0u);
+        m.emulated.clearFaults();
+        EXPECT_EQ(m.Content(m.InSystemDirectory(kSavedValuesFile)), copy) << "the copy is kept";
+        EXPECT_EQ(m.MarkerText(kChangeMarker), "1");
+        EXPECT_EQ(m.MarkerText(kSavedMarker), "1");
+        EXPECT_TRUE(ReadAppliedBy(m.p).has_value());
+
+        EXPECT_EQ(Restore(m.p, m.programFolder, m.bar).outcome, RestoreOutcome::Restored);
+        for (std::size_t k = 0; k < kTimeoutPairCount; ++k) {
+            EXPECT_EQ(m.Text(k), values[k]) << k;
+        }
+        EXPECT_EQ(m.Sound(), "tada.wav");
+        EXPECT_EQ(m.MarkerText(kChangeMarker), "0");
+        EXPECT_TRUE(SavedFilesGone(m));
+    }
+}
+
+// A damaged copy is not used: nothing is written, and the markers and the
+// files stay for the user or support to look at.
+TEST(Restore, RefusesADamagedCopy) {
+    const struct {
+        const char* name;
+        std::string content;
+    } damages[] = {
+        {"lone LF line ends", "0: 1\n0: 2\n0: 3\n"},
+        {"wrong labels", std::string(26 * 5, '9')},
+        {"random bytes", std::string("\x01\xfe\x00\x7f\r\n:: \x80", 10)},
+        {"a file longer than any saved file", std::string(kSavedFileLimit + 1, 'x')},
+    };
+    for (const auto& damage : damages) {
+        SCOPED_TRACE(damage.name);
+        ShutdownMachine m;
+        m.FillEveryPlace();
+        Apply(m.p, m.programFolder, {true, true}, m.bar);
+        ASSERT_TRUE(
+            platform::WriteWholeFile(m.p, m.InSystemDirectory(kSavedValuesFile), damage.content));
+        const auto registry = m.emulated.registryDump();
 
         const RestoreReport report = Restore(m.p, m.programFolder, m.bar);
 
+        EXPECT_EQ(report.outcome, RestoreOutcome::Damaged);
+        EXPECT_TRUE(report.writes.empty());
+        EXPECT_TRUE(testing::UnexpectedChanges(registry, m.emulated.registryDump(), "").empty());
+        EXPECT_EQ(m.Content(m.InSystemDirectory(kSavedValuesFile)), damage.content);
+        EXPECT_TRUE(m.Exists(m.InSystemDirectory(kSavedSoundFile)));
+        EXPECT_EQ(m.MarkerText(kChangeMarker), "1");
         EXPECT_FALSE(m.bar.visible());
-        EXPECT_EQ(m.bar.value(), 0.0f);
-        EXPECT_EQ(m.emulated.openKeyCount(), 0u);
-        EXPECT_EQ(m.emulated.openHandleCount(), 0u);
-        EXPECT_TRUE(m.Exists(m.InSystemDirectory(kSavedValuesFile))) << "the lasting copy stays";
-        const Snapshot after = m.TakeSnapshot();
-        for (const PairResult& write : report.writes) {
-            const std::size_t k = write.pair->entry;
-            if (write.outcome == PairOutcome::Written) {
-                EXPECT_EQ(m.Text(k), values[k]);
-            } else {
-                EXPECT_EQ(after[k], applied[k]) << "an unwritten pair keeps the applied text";
-            }
-        }
-        EXPECT_EQ(m.Sound(), report.soundRestored ? "tada.wav" : "");
     }
+}
+
+// A restore run by another account, as an uninstall that a deployment tool
+// runs as LocalSystem: place 0, the sound and the markers go back into the
+// account that applied, whose hive is loaded from its profile when it is not
+// logged on, and never into the running account's own keys.
+TEST(Restore, PutsTheApplyingAccountsOwnValuesBackIntoItsHive) {
+    const std::string system(platform::EmulatedPlatform::kLocalSystemSid);
+    const std::string alice(platform::EmulatedPlatform::kUserSid);
+    struct Case {
+        const char* name;
+        std::string runner;
+        bool aliceLoggedOn;
+        bool aliceHasProfile;
+        RestoreOutcome outcome;
+    };
+    const Case cases[] = {
+        {"LocalSystem, the applier logged on", system, true, true, RestoreOutcome::Restored},
+        {"LocalSystem, the applier logged off", system, false, true, RestoreOutcome::Restored},
+        {"another administrator", kBob, false, true, RestoreOutcome::Restored},
+        {"LocalSystem, the applier's profile gone", system, false, false,
+         RestoreOutcome::Incomplete},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShutdownMachine m;
+        m.emulated.addAccount({kBob, "bob", "TARROW-PC"}, true);
+        const auto values = m.FillEveryPlace();
+        const auto original = m.emulated.registryDump();
+        Apply(m.p, m.programFolder, {true, true}, m.bar);
+        m.emulated.setLoggedOn(alice, c.aliceLoggedOn);
+        if (!c.aliceHasProfile) {
+            ASSERT_TRUE(modregistry::DeleteValue(
+                m.p, RegistryRoot::LocalMachine,
+                "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + alice,
+                "ProfileImagePath"));
+        }
+        m.emulated.runAs(c.runner);
+
+        const RestoreReport report = Restore(m.p, m.programFolder, m.bar);
+
+        EXPECT_EQ(report.outcome, c.outcome);
+        m.emulated.setLoggedOn(alice, true);
+        m.emulated.runAs(alice);
+        if (c.outcome == RestoreOutcome::Restored) {
+            const auto changes =
+                testing::UnexpectedChanges(original, m.emulated.registryDump(), alice);
+            EXPECT_TRUE(changes.empty()) << changes.front();
+            EXPECT_EQ(m.MarkerText(kChangeMarker), "0");
+            EXPECT_EQ(m.Sound(), "tada.wav");
+            EXPECT_TRUE(SavedFilesGone(m));
+        } else {
+            EXPECT_EQ(m.Text(kHungApp0), "0") << "not reached, not written";
+            EXPECT_EQ(m.Text(6), values[6]) << "the machine's own places are back";
+            EXPECT_EQ(m.MarkerText(kChangeMarker), "1");
+            EXPECT_TRUE(m.Exists(m.InSystemDirectory(kSavedValuesFile)));
+        }
+        // Nothing of alice's reached the running account's keys.
+        for (const std::string& runner : {system, kBob}) {
+            const std::string hive = runner == system ? ".DEFAULT" : runner;
+            EXPECT_NE(modregistry::GetValue(m.p, RegistryRoot::Users,
+                                            hive + "\\Control Panel\\Desktop", "HungAppTimeout",
+                                            "none"),
+                      values[kHungApp0]);
+            EXPECT_EQ(modregistry::GetValue(m.p, RegistryRoot::Users, hive + "\\Consol", "Change",
+                                            "none"),
+                      "none");
+        }
+        EXPECT_EQ(m.emulated.openKeyCount(), 0u);
+    }
+}
+
+// After a complete restore the copy is gone, so a later restore (or an
+// uninstall months later) writes nothing over what the user set since.
+TEST(Restore, AfterACompleteRestoreALaterOneWritesNothing) {
+    ShutdownMachine m;
+    m.FillEveryPlace();
+    Apply(m.p, m.programFolder, {true, true}, m.bar);
+    ASSERT_EQ(Restore(m.p, m.programFolder, m.bar).outcome, RestoreOutcome::Restored);
+    ASSERT_TRUE(modregistry::SetValue(m.p, ValueKind::Text, RegistryRoot::CurrentUser,
+                                      "Control Panel\\Desktop", "HungAppTimeout", "set since"));
+    m.SetSound("new.wav");
+    const auto registry = m.emulated.registryDump();
+
+    const RestoreReport later = Restore(m.p, m.programFolder, m.bar);
+
+    EXPECT_EQ(later.outcome, RestoreOutcome::NothingToRestore);
+    EXPECT_TRUE(later.writes.empty());
+    EXPECT_TRUE(testing::UnexpectedChanges(registry, m.emulated.registryDump(), "").empty());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/emulated/emulated_platform.h"
 #include "platform/files.h"
 #include "registry/modregistry.h"
+#include "shutdown/change_in_force.h"
 #include "shutdown/progress.h"
 #include "shutdown/saved_settings.h"
 #include "shutdown/timeout_places.h"
@@ -16,8 +17,11 @@
 
 #include <array>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -46,6 +50,51 @@ inline std::string Describe(const StoredPair& pair) {
     return "kind " + std::to_string(pair.value->kind) + " \"" +
            std::string(pair.value->bytes.begin(), pair.value->bytes.end()) + "\"";
 }
+
+// The saved values that record these texts exactly.
+inline SavedValues Exacts(const std::array<std::string, kTimeoutPairCount>& texts) {
+    SavedValues values;
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        values[k] = shutdown::SavedValue::Exact(texts[k]);
+    }
+    return values;
+}
+
+// A bar in memory that notes how far the machine's journal of changes had
+// got at each of its values, so a test can tell where the bar stood when a
+// change was made.
+class JournalProgress final : public shutdown::Progress {
+public:
+    explicit JournalProgress(const platform::EmulatedPlatform& machine) : machine_(machine) {}
+    float value() const override { return bar_.value(); }
+    bool setValue(float value) override {
+        const bool set = bar_.setValue(value);
+        marks_.push_back({machine_.journal().size(), bar_.value()});
+        return set;
+    }
+    float max() const override { return bar_.max(); }
+    bool setMax(float max) override { return bar_.setMax(max); }
+    bool visible() const override { return bar_.visible(); }
+    void setVisible(bool visible) override { bar_.setVisible(visible); }
+    void pause(std::uint32_t rounds) override { bar_.pause(rounds); }
+
+    // The bar's value when the journal's entry at `index` was made.
+    float valueAt(std::size_t index) const {
+        float value = 0.0f;
+        for (const auto& [entries, at] : marks_) {
+            if (entries > index) {
+                break;
+            }
+            value = at;
+        }
+        return value;
+    }
+
+private:
+    const platform::EmulatedPlatform& machine_;
+    shutdown::MemoryProgress bar_{100.0f};
+    std::vector<std::pair<std::size_t, float>> marks_;
+};
 
 struct ShutdownMachine {
     TestMachine machine;
@@ -139,6 +188,14 @@ struct ShutdownMachine {
                                           std::string(kShutdownSoundKey), "", file));
     }
 
+    // A saved copy of the running account's change, as an apply leaves it.
+    void PlaceSavedCopy(const SavedValues& values, const std::string& folder) {
+        ASSERT_TRUE(platform::WriteWholeFile(p, SavedFilePath(folder, kSavedValuesFile),
+                                             ComposeSavedText(values)));
+        ASSERT_TRUE(shutdown::RecordAppliedBy(p, shutdown::RunningAccount(p)));
+    }
+    void PlaceSavedCopy(const SavedValues& values) { PlaceSavedCopy(values, systemDirectory); }
+
     std::string InProgramFolder(std::string_view file) const {
         return SavedFilePath(programFolder, file);
     }
@@ -147,6 +204,14 @@ struct ShutdownMachine {
     }
     std::optional<std::string> Content(const std::string& path) {
         return platform::ReadWholeFile(p, path);
+    }
+    // The file as it lies on disk, whatever faults the machine has.
+    std::optional<std::string> OnDisk(const std::string& path) const {
+        std::ifstream file(emulated.hostPath(path), std::ios::binary);
+        if (!file) {
+            return std::nullopt;
+        }
+        return std::string(std::istreambuf_iterator<char>(file), {});
     }
     bool Exists(const std::string& path) {
         return p.GetFileAttributesA(path) != platform::kInvalidFileAttributes;

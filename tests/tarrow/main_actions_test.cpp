@@ -4,6 +4,9 @@
 #include "shutdown/timeout_places.h"
 #include "tests/tarrow/tarrow_fixture.h"
 
+#include <functional>
+#include <vector>
+
 namespace tarrow {
 namespace {
 
@@ -179,7 +182,7 @@ TEST_F(MainActions, RetryAppliesTheChoiceAndTheMenuOffersTheNoticeAndTheRestore)
 }
 
 TEST_F(MainActions, WhenNothingCanBeSavedAWarningSaysSoAndTheMenuStaysAsItWas) {
-    emulated.failCreate(InProgramFolder(kSavedValuesFile));
+    emulated.failCreate(InSystemDirectory(kSavedValuesFile) + ".tmp");
     const std::string before = user.All();
     driver.click(main().Label6);
     driver.click(working().Check1);
@@ -191,6 +194,7 @@ TEST_F(MainActions, WhenNothingCanBeSavedAWarningSaysSoAndTheMenuStaysAsItWas) {
     EXPECT_EQ(warning.title, "Warning");
     EXPECT_EQ(warning.text, "The current settings could not be saved, so nothing was changed.");
     EXPECT_EQ(warning.style & 0xFu, ui::mb::kOkOnly);
+    EXPECT_EQ(warning.owner, &main()) << "the menu takes no clicks while it shows";
     EXPECT_EQ(user.All(), before);
     EXPECT_EQ(user.Sound(), "tada.wav");
     EXPECT_EQ(user.Marker(kChangeMarker), "0");
@@ -225,10 +229,12 @@ TEST_F(MainActions, RestorePutsTheValuesBackAndOffersTheSettingsAgain) {
     EXPECT_FALSE(main().Label5.visible());
     EXPECT_FALSE(main().Label7.visible());
     EXPECT_TRUE(main().Label6.visible());
-    EXPECT_FALSE(Exists(InProgramFolder(kSavedValuesFile)));
-    EXPECT_FALSE(Exists(InProgramFolder(kSavedSoundFile)));
-    EXPECT_EQ(platform::ReadWholeFile(p, InSystemDirectory(kSavedValuesFile)), saved)
-        << "the lasting copies stay";
+    for (const std::string& used :
+         {InProgramFolder(kSavedValuesFile), InProgramFolder(kSavedSoundFile),
+          InSystemDirectory(kSavedValuesFile), InSystemDirectory(kSavedSoundFile)}) {
+        EXPECT_FALSE(Exists(used)) << "a complete restore uses the copy up: " << used;
+    }
+    EXPECT_TRUE(driver.messages().size() == 1u) << "only the apply's warning";
     ExpectBarDone();
     EXPECT_EQ(main().PB1.max(), 100.0f);
 
@@ -236,6 +242,84 @@ TEST_F(MainActions, RestorePutsTheValuesBackAndOffersTheSettingsAgain) {
     EXPECT_TRUE(working().visible());
     EXPECT_EQ(main().PB1.max(), 180.0f);
     EXPECT_TRUE(working().Option1.selected()) << "the choices made before";
+}
+
+// When the apply or the restore cannot go ahead, the menu says why in a box
+// it owns and keeps offering what it offered.
+TEST(MainActionsRefused, SayWhyAndKeepTheMenuAsItWas) {
+    const std::string bob = "S-1-5-21-3623811015-3361044348-30300820-1002";
+    const std::string values = "C:\\windows\\system32\\informationS.dat";
+    struct Case {
+        const char* name;
+        std::function<void(TarrowWorld&)> after; // after an apply by alice
+        bool restore;                            // the restore is clicked; else the apply
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        {"another account applies",
+         [&](TarrowWorld& w) {
+             w.emulated.addAccount({bob, "bob", "TARROW-PC"}, true);
+             w.emulated.runAs(bob);
+         },
+         false,
+         "Tarrow's change is in force from the account TARROW-PC\\alice. Restore it there, or "
+         "uninstall Tarrow."},
+        {"the markers lost and the copy damaged",
+         [&](TarrowWorld& w) {
+             ASSERT_TRUE(platform::WriteWholeFile(w.p, values, "0: 1\n"));
+             ASSERT_TRUE(modregistry::DeleteValue(w.p, RegistryRoot::CurrentUser,
+                                                  "Control Panel\\Desktop", "Beforce"));
+         },
+         false, "The saved settings are damaged, so nothing was changed."},
+        {"the copy damaged",
+         [&](TarrowWorld& w) { ASSERT_TRUE(platform::WriteWholeFile(w.p, values, "0: 1\n")); },
+         true, "The saved settings are damaged, so nothing was restored."},
+        {"a place refuses its writes",
+         [](TarrowWorld& w) {
+             w.emulated.failValueWrites(platform::kHkeyUsers, ".DEFAULT\\Control Panel\\Desktop");
+         },
+         true,
+         "Some settings could not be put back. The saved copy is kept; try the restore again."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TarrowWorld w;
+        UserSettings(w.p).Set(kHungAppTimeout, "5000");
+        w.StartToMainWindow();
+        MainForm& menu = w.app->Form2();
+        w.driver.click(menu.Label6);
+        w.driver.queueAnswer(ui::mb::kRetry);
+        w.driver.click(w.app->Working().Command1);
+        ASSERT_TRUE(menu.Label5.visible());
+        c.after(w);
+        // The program started again, by whoever runs it now.
+        ui::HeadlessDriver driver(w.p);
+        TarrowApp again(w.p, driver, w.identity);
+        again.Form2().show();
+        MainForm& now = again.Form2();
+        const bool offered[] = {now.Label5.visible(), now.Label6.visible(), now.Label7.visible()};
+
+        if (c.restore) {
+            driver.click(now.Label5);
+        } else {
+            driver.click(now.Label6);
+            driver.queueAnswer(ui::mb::kRetry);
+            driver.click(again.Working().Command1);
+        }
+
+        ASSERT_EQ(driver.messages().size(), c.restore ? 1u : 2u);
+        const auto& box = driver.messages().back();
+        EXPECT_EQ(box.text, c.text);
+        EXPECT_EQ(box.title, "Warning");
+        EXPECT_EQ(box.owner, &now);
+        EXPECT_EQ(now.Label5.visible(), offered[0]);
+        EXPECT_EQ(now.Label6.visible(), offered[1]);
+        EXPECT_EQ(now.Label7.visible(), offered[2]);
+        EXPECT_TRUE(now.enabled());
+        EXPECT_FALSE(now.PB1.visible());
+        w.emulated.clearFaults();
+        EXPECT_TRUE(platform::ReadWholeFile(w.p, values).has_value()) << "the copy is kept";
+    }
 }
 
 TEST_F(MainActions, TheRatingShowsTheWindowOfTheTotal) {

@@ -77,13 +77,13 @@ std::shared_ptr<const Picture> HeadlessDriver::loadResourcePicture(int id) {
 }
 
 int HeadlessDriver::messageBox(const std::string& text, const std::string& title,
-                               std::uint32_t style) {
+                               std::uint32_t style, const Form* owner) {
     int answer = FirstButton(style);
     if (!answers_.empty()) {
         answer = answers_.front();
         answers_.pop_front();
     }
-    messages_.push_back({text, title, style, answer});
+    messages_.push_back({text, title, style, answer, owner});
     // A real box runs its own message loop, which goes on dispatching the
     // timers of the program's windows while it waits: one interval passes.
     // A box opened from such a tick does not tick again.

@@ -22,7 +22,8 @@ public:
     std::shared_ptr<const Picture> loadPicture(const std::string& path) override;
     // Only the resources the test said the executable carries.
     std::shared_ptr<const Picture> loadResourcePicture(int id) override;
-    int messageBox(const std::string& text, const std::string& title, std::uint32_t style) override;
+    int messageBox(const std::string& text, const std::string& title, std::uint32_t style,
+                   const Form* owner = nullptr) override;
     void pause(std::uint32_t rounds) override;
     int run() override { return 0; }
 
@@ -51,6 +52,7 @@ public:
         std::string title;
         std::uint32_t style;
         int answer;
+        const Form* owner;
     };
     const std::vector<ShownMessage>& messages() const { return messages_; }
 

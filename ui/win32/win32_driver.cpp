@@ -1,5 +1,6 @@
 #include "ui/win32/win32_driver.h"
 
+#include "ui/form.h"
 #include "ui/pacing.h"
 #include "ui/win32/picture_loader.h"
 #include "ui/win32/win32_window.h"
@@ -61,9 +62,14 @@ std::shared_ptr<const Picture> Win32Driver::loadResourcePicture(int id) {
     return win32::LoadPictureResource(id);
 }
 
-int Win32Driver::messageBox(const std::string& text, const std::string& title,
-                            std::uint32_t style) {
-    return MessageBoxA(GetActiveWindow(), text.c_str(), title.c_str(), style);
+int Win32Driver::messageBox(const std::string& text, const std::string& title, std::uint32_t style,
+                            const Form* owner) {
+    // Every form's native window is one of this driver's.
+    HWND ownerWindow = GetActiveWindow();
+    if (owner != nullptr && owner->native() != nullptr) {
+        ownerWindow = static_cast<const win32::Win32Window*>(owner->native())->hwnd();
+    }
+    return MessageBoxA(ownerWindow, text.c_str(), title.c_str(), style);
 }
 
 void Win32Driver::pause(std::uint32_t rounds) {

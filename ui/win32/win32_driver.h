@@ -30,7 +30,8 @@ public:
     std::unique_ptr<NativeWindow> createWindow(Form& form) override;
     std::shared_ptr<const Picture> loadPicture(const std::string& path) override;
     std::shared_ptr<const Picture> loadResourcePicture(int id) override;
-    int messageBox(const std::string& text, const std::string& title, std::uint32_t style) override;
+    int messageBox(const std::string& text, const std::string& title, std::uint32_t style,
+                   const Form* owner = nullptr) override;
     void pause(std::uint32_t rounds) override;
     // Runs the message loop until WM_QUIT and returns its exit code. An
     // exception that escaped a form's event is thrown again from here.

@@ -1,0 +1,58 @@
+// The saved copy of the settings on disk: informationS.dat and, beside it,
+// Importreg.dat. Its lasting place is the system directory, the one folder
+// both programs know; an earlier version could leave it in the program
+// folder when its copy into the system directory failed. A copy is written
+// so that a crash leaves either the old one or the new one whole.
+#pragma once
+
+#include "platform/platform.h"
+#include "shutdown/saved_settings.h"
+
+#include <string>
+
+namespace tarrow::shutdown {
+
+// The folder of the running executable.
+std::string ProgramFolder(platform::Platform& platform);
+
+struct SavedCopy {
+    enum class State {
+        None,    // no informationS.dat: nothing is saved
+        Damaged, // informationS.dat cannot be read, or is not a sound saved file
+        Valid,
+    };
+    State state = State::None;
+    SavedValues values;    // when Valid
+    std::string folder;    // where informationS.dat lies (Valid, Damaged)
+    bool hasSound = false; // an Importreg.dat lies beside it
+
+    std::string valuesPath() const { return SavedFilePath(folder, kSavedValuesFile); }
+    std::string soundPath() const { return SavedFilePath(folder, kSavedSoundFile); }
+};
+
+// The copy in the system directory, or else one an earlier version left in
+// the program folder. A file longer than kSavedFileLimit is damaged.
+SavedCopy FindSavedCopy(platform::Platform& platform, const std::string& systemDirectory,
+                        const std::string& programFolder);
+
+// Writes informationS.dat into the folder (see WriteFileDurably). True when
+// it lies there, read back whole.
+bool SaveValuesFile(platform::Platform& platform, const std::string& folder,
+                    const SavedValues& values);
+
+// Saves the shutdown-sound key as Importreg.dat in the folder the same way:
+// to a temporary name, flushed, moved into place and read back.
+bool SaveSoundFile(platform::Platform& platform, const std::string& folder);
+
+// Puts a copy of an existing Importreg.dat into the folder the same way.
+bool CopySoundFile(platform::Platform& platform, const std::string& from,
+                   const std::string& folder);
+
+// Deletes the saved files and their temporaries in both folders: every
+// Importreg.dat first, then, when they are gone, informationS.dat, the one
+// in `recordFolder` last, for it is what tells that a copy exists. True
+// when none is left.
+bool DeleteSavedCopies(platform::Platform& platform, const std::string& systemDirectory,
+                       const std::string& programFolder, const std::string& recordFolder);
+
+} // namespace tarrow::shutdown

@@ -1,0 +1,104 @@
+// Comparing the whole registry of the emulated machine, every hive of every
+// account, with how it was before Tarrow first applied.
+#pragma once
+
+#include "platform/emulated/emulated_platform.h"
+#include "platform/emulated/text.h"
+
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tarrow::testing {
+
+using RegistryDump =
+    std::map<std::string, std::map<std::string, platform::emulated::RegistryValue>>;
+
+namespace detail {
+
+inline std::string Show(const platform::emulated::RegistryValue& value) {
+    return "kind " + std::to_string(value.kind) + " \"" +
+           std::string(value.bytes.begin(), value.bytes.end()) + "\"";
+}
+
+// A string's text up to its first NUL.
+inline std::string TextOf(const platform::emulated::RegistryValue& value) {
+    const std::string bytes(value.bytes.begin(), value.bytes.end());
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+// Whether `now` is `was` as Tarrow puts it back: the same kind and bytes, a
+// string compared up to its NUL, or a number as its decimal text.
+inline bool PutBackAsDesigned(const platform::emulated::RegistryValue& was,
+                              const platform::emulated::RegistryValue& now) {
+    if (was.kind == now.kind && was.bytes == now.bytes) {
+        return true;
+    }
+    if (now.kind != platform::kRegSz) {
+        return false;
+    }
+    if (was.kind == platform::kRegSz) {
+        return TextOf(was) == TextOf(now);
+    }
+    if (was.kind == platform::kRegDword && was.bytes.size() == 4) {
+        std::int32_t number = 0;
+        std::memcpy(&number, was.bytes.data(), sizeof number);
+        return TextOf(now) == std::to_string(number);
+    }
+    return false;
+}
+
+} // namespace detail
+
+// Everything that differs between `before` and `after` beyond what Tarrow
+// may leave behind: its markers in the applying account's own hive and the
+// record of who applied. Every value must be as before (see
+// PutBackAsDesigned), every absent one absent, every key still there.
+inline std::vector<std::string> UnexpectedChanges(const RegistryDump& before,
+                                                  const RegistryDump& after,
+                                                  const std::string& applier) {
+    const std::string hive = "hkey_users\\" + platform::emulated::FoldCase(applier);
+    const std::map<std::string, std::string> tarrowsOwn = {
+        {hive + "\\consol", "change"},
+        {hive + "\\control panel\\desktop", "beforce"},
+        {"hkey_local_machine\\software\\tarrow", "appliedby"},
+    };
+    const auto isTarrowsOwn = [&tarrowsOwn](const std::string& key, const std::string& value) {
+        const auto it = tarrowsOwn.find(key);
+        return it != tarrowsOwn.end() && it->second == value;
+    };
+    std::vector<std::string> changes;
+    for (const auto& [key, values] : before) {
+        const auto now = after.find(key);
+        if (now == after.end()) {
+            changes.push_back("key gone: " + key);
+            continue;
+        }
+        for (const auto& [name, value] : values) {
+            const auto found = now->second.find(name);
+            if (found == now->second.end()) {
+                changes.push_back("value gone: " + key + "\\" + name);
+            } else if (!detail::PutBackAsDesigned(value, found->second) &&
+                       !isTarrowsOwn(key, name)) {
+                changes.push_back("value changed: " + key + "\\" + name + ": " +
+                                  detail::Show(value) + " -> " + detail::Show(found->second));
+            }
+        }
+    }
+    for (const auto& [key, values] : after) {
+        const auto was = before.find(key);
+        if (was == before.end() && !tarrowsOwn.count(key)) {
+            changes.push_back("key new: " + key);
+        }
+        for (const auto& [name, value] : values) {
+            if ((was == before.end() || !was->second.count(name)) && !isTarrowsOwn(key, name)) {
+                changes.push_back("value new: " + key + "\\" + name + ": " + detail::Show(value));
+            }
+        }
+    }
+    return changes;
+}
+
+} // namespace tarrow::testing
