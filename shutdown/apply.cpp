@@ -99,7 +99,9 @@ ApplyReport Apply(Platform& platform, const std::string& programFolder, const Ap
     }
     const SavedCopy* earlier = report.merged ? &change.copy : nullptr;
 
-    report.markersSet = SetMarkers(platform) && RecordAppliedBy(platform, running);
+    // Who applied is on disk before the markers that a crash could leave
+    // behind, so that whoever finds them knows whose they are.
+    report.markersSet = RecordAppliedBy(platform, running) && SetMarkers(platform);
     progress.setMax(kApplySteps);
     progress.setVisible(true);
     const auto found = ReadEveryPairStored(platform, progress);

@@ -85,11 +85,6 @@ bool RecordAppliedBy(Platform& platform, const std::string& sid) {
            modregistry::FlushKey(platform, RegistryRoot::LocalMachine, std::string(kTarrowKey));
 }
 
-bool ForgetAppliedBy(Platform& platform) {
-    return modregistry::DeleteValue(platform, RegistryRoot::LocalMachine, std::string(kTarrowKey),
-                                    std::string(kAppliedByValue));
-}
-
 ChangeInForce FindChangeInForce(Platform& platform, SavedCopy copy,
                                 const std::string& runningAccount) {
     ChangeInForce change;

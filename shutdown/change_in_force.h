@@ -23,9 +23,9 @@ std::string RunningAccount(platform::Platform& platform);
 std::string AccountName(platform::Platform& platform, const std::string& sid);
 
 std::optional<std::string> ReadAppliedBy(platform::Platform& platform);
-// Records the account and writes it to disk at once.
+// Records the account and writes it to disk at once. The record outlives
+// the change: with no saved copy it only says whose markers may be left.
 bool RecordAppliedBy(platform::Platform& platform, const std::string& sid);
-bool ForgetAppliedBy(platform::Platform& platform);
 
 struct ChangeInForce {
     enum class Kind {

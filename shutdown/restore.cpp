@@ -147,7 +147,8 @@ RestoreReport Restore(Platform& platform, const std::string& programFolder, Prog
         report.outcome = RestoreOutcome::Incomplete;
         return report;
     }
-    ForgetAppliedBy(platform);
+    // AppliedBy stays: it tells whose markers these are to whoever meets
+    // them, should the power go before they are cleared.
     report.markersCleared = !targets.owner || ClearMarkers(platform, *targets.owner);
     report.outcome = inForce ? RestoreOutcome::Restored : RestoreOutcome::NothingToRestore;
     return report;
