@@ -4,6 +4,7 @@
 #include "manifest/manifest_text.h"
 #include "platform/platform.h"
 #include "rollback/uninstall_form.h"
+#include "shell/program_shell.h"
 #include "ui/driver.h"
 
 #include <string_view>
@@ -13,15 +14,19 @@ namespace tarrow::rollback {
 // The title of the uninstaller's message boxes.
 inline constexpr std::string_view kProgramTitle = "rollback";
 
-class RollbackApp {
+class RollbackApp final : public shell::Program {
 public:
     RollbackApp(platform::Platform& platform, ui::Driver& driver,
                 modxpstyle::ProgramIdentity identity);
     RollbackApp(const RollbackApp&) = delete;
     RollbackApp& operator=(const RollbackApp&) = delete;
 
+    // How the uninstaller ends when something unexpected stops it: silently,
+    // for it runs unattended, with a code that no restore ends with.
+    static shell::UnexpectedEnd UnexpectedEnd() { return {kExitUnexpected, {}}; }
+
     // Loads and shows the window; its timer does the rest.
-    void Start();
+    void Start() override;
 
     platform::Platform& platform() const { return platform_; }
     ui::Driver& driver() const { return driver_; }

@@ -1,16 +1,12 @@
-// rollback.exe: the real Windows and the Win32 window driver under the
-// uninstaller's window.
-#include "platform/win32/win32_platform.h"
+// rollback.exe: the uninstaller's window on the real Windows and the Win32
+// window driver.
 #include "program_identity.h"
 #include "rollback/rollback_app.h"
-#include "ui/win32/win32_driver.h"
+#include "shell/win32/run_on_windows.h"
 
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    platform::Win32Platform platform;
-    ui::Win32Driver driver(platform);
-    tarrow::rollback::RollbackApp app(platform, driver, kProgramIdentity);
-    app.Start();
-    return driver.run();
+    return tarrow::shell::RunOnWindows<tarrow::rollback::RollbackApp>(
+        kProgramIdentity, tarrow::rollback::RollbackApp::UnexpectedEnd());
 }

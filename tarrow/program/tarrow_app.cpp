@@ -27,6 +27,13 @@ PictureWindow& TarrowApp::RatingWindow(shutdown::Rating rating) {
     return slow_;
 }
 
+shell::UnexpectedEnd TarrowApp::UnexpectedEnd() {
+    return {1, [](ui::Driver& driver, const std::string& what) {
+                driver.messageBox("Tarrow stopped because of an unexpected error: " + what,
+                                  "Tarrow", ui::mb::kOkOnly | ui::mb::kCritical);
+            }};
+}
+
 void TarrowApp::Start() {
     check_.load();
     if (!driver_.programEnded()) {

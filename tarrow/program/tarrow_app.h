@@ -6,6 +6,7 @@
 
 #include "manifest/modxpstyle.h"
 #include "platform/platform.h"
+#include "shell/program_shell.h"
 #include "shutdown/rating.h"
 #include "tarrow/main/main_form.h"
 #include "tarrow/settings/working_form.h"
@@ -16,15 +17,18 @@
 
 namespace tarrow {
 
-class TarrowApp {
+class TarrowApp final : public shell::Program {
 public:
     TarrowApp(platform::Platform& platform, ui::Driver& driver,
               modxpstyle::ProgramIdentity identity);
     TarrowApp(const TarrowApp&) = delete;
     TarrowApp& operator=(const TarrowApp&) = delete;
 
+    // How Tarrow ends when something unexpected stops it: it says what.
+    static shell::UnexpectedEnd UnexpectedEnd();
+
     // Creates the start window; start-up goes on from its events.
-    void Start();
+    void Start() override;
 
     platform::Platform& platform() const { return platform_; }
     ui::Driver& driver() const { return driver_; }

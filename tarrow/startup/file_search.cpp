@@ -50,7 +50,10 @@ void FileSearch::FindFiles(std::string& path, const std::string& searchStr) {
             report_(kFileNotFound);
             return;
         }
-        if ((attributes & kFileAttributeDirectory) != 0) {
+        // A folder link (junction or symbolic link) is not followed: it
+        // could lead anywhere, or round in a circle.
+        if ((attributes & kFileAttributeDirectory) != 0 &&
+            (attributes & kFileAttributeReparsePoint) == 0) {
             subFolders.push_back(entry.fileName);
         }
     }

@@ -124,6 +124,24 @@ TEST_F(FileCheck, FindsFilesInSubFoldersAfterTheFolderItself) {
     EXPECT_TRUE(app->Form1().visible());
 }
 
+// A link to another folder (a junction or a symbolic link) is not followed:
+// the check counts what lies in the images folder itself, and a link
+// cannot lead it round in circles or out to folders elsewhere.
+TEST_F(FileCheck, FolderLinksAreNotFollowed) {
+    InstallImages("Star.jpg");
+    const std::string elsewhere = "C:\\Elsewhere";
+    std::filesystem::create_directories(emulated.hostPath(elsewhere));
+    ASSERT_TRUE(platform::WriteWholeFile(p, elsewhere + "\\Star.jpg", testing::kJpegBytes));
+    std::filesystem::create_directory_symlink(emulated.hostPath(elsewhere),
+                                              emulated.hostPath(Images()) + "/linked");
+    std::filesystem::create_directory_symlink(emulated.hostPath(Images()),
+                                              emulated.hostPath(Images()) + "/loop");
+    StartAndCheck();
+    EXPECT_EQ(app->Check().FoundFiles()[14], "") << "nothing was found through a link";
+    EXPECT_TRUE(app->Filee().visible()) << "Star.jpg lies only behind the link";
+    EXPECT_TRUE(driver.messages().empty());
+}
+
 TEST_F(FileCheck, SixteenFilesAreAllShownAndTicked) {
     InstallImages();
     AddFile("zz-extra.txt");

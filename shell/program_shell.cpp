@@ -1,0 +1,31 @@
+#include "shell/program_shell.h"
+
+#include <exception>
+#include <optional>
+
+namespace tarrow::shell {
+
+std::uint32_t RunProgram(platform::Platform& platform, ui::Driver& driver,
+                         const MakeProgram& make, const UnexpectedEnd& unexpected) {
+    std::uint32_t exitCode = 0;
+    std::optional<std::string> failure;
+    try {
+        const std::unique_ptr<Program> program = make(platform, driver);
+        program->Start();
+        exitCode = static_cast<std::uint32_t>(driver.run());
+    } catch (const std::exception& error) {
+        failure = error.what();
+    } catch (...) {
+        failure = "an exception of unknown kind";
+    }
+    if (failure) {
+        if (unexpected.tell) {
+            unexpected.tell(driver, *failure);
+        }
+        exitCode = unexpected.exitCode;
+    }
+    platform.ExitProcess(exitCode);
+    return exitCode;
+}
+
+} // namespace tarrow::shell
