@@ -1,9 +1,14 @@
 ; Tarrow's setup program. It installs Tarrow.exe into its own folder below
-; Program Files, and the pictures, the uninstaller rollback.exe and its
-; manifest into the "images" folder below the system directory, where the
-; programs look for them. Its own uninstaller first runs rollback.exe, which
-; puts the saved shutdown settings back, then removes what setup installed.
-; /S installs (and uninstalls) silently.
+; Program Files (always there: /D= is ignored, for a folder that users can
+; write to would let them replace a program that runs elevated), and the
+; pictures, the uninstaller rollback.exe and its manifest into the "images"
+; folder below the system directory, where the programs look for them.
+;
+; Its own uninstaller first runs rollback.exe, which puts the saved shutdown
+; settings back, and waits for it. When rollback.exe could not put them all
+; back, the uninstall stops and leaves everything installed (exit code 2);
+; /FORCE removes Tarrow all the same and keeps the saved files, saying where
+; they lie. /S installs and uninstalls silently: no window, no message.
 ;
 ; makensis -DARCH=x86|amd64 -DBIN=<built programs> -DIMAGES=<pictures>
 ;          -DVERSION=<major.minor.patch> -DICON=<icon> -DOUTFILE=<setup exe>
@@ -19,6 +24,8 @@ Unicode true
     Target x86-unicode
 !endif
 
+!include "FileFunc.nsh"
+!include "LogicLib.nsh"
 !include "MUI2.nsh"
 
 !define PRODUCT "Tarrow"
@@ -26,15 +33,18 @@ Unicode true
 !define IMAGES_DIR "$SYSDIR\images"
 !define START_MENU_DIR "$SMPROGRAMS\Tarrow"
 
+!define TARROW_KEY "Software\Tarrow"
+!if "${ARCH}" == "amd64"
+    !define PROGRAM_DIR "$PROGRAMFILES64\Tarrow"
+!else
+    !define PROGRAM_DIR "$PROGRAMFILES\Tarrow"
+!endif
+
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
-!if "${ARCH}" == "amd64"
-    InstallDir "$PROGRAMFILES64\Tarrow"
-!else
-    InstallDir "$PROGRAMFILES\Tarrow"
-!endif
+InstallDir "${PROGRAM_DIR}"
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey "ProductName" "${PRODUCT}"
@@ -47,7 +57,6 @@ VIAddVersionKey "LegalCopyright" "Tarrow"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Tarrow.exe"
-!insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -86,6 +95,8 @@ VIAddVersionKey "LegalCopyright" "Tarrow"
 
 Function .onInit
     !insertmacro ForEveryone
+    ; /D= was read before this: the folder is Program Files' all the same.
+    StrCpy $INSTDIR "${PROGRAM_DIR}"
 FunctionEnd
 
 Function un.onInit
@@ -118,9 +129,39 @@ Section "Tarrow"
 SectionEnd
 
 Section "Uninstall"
-    ; The saved shutdown settings go back first; rollback.exe ends by itself.
-    IfFileExists "${IMAGES_DIR}\rollback.exe" 0 +2
-        ExecWait '"${IMAGES_DIR}\rollback.exe"'
+    ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "/FORCE" $R1
+    ${If} ${Errors}
+        StrCpy $R1 "no"
+    ${Else}
+        StrCpy $R1 "yes"
+    ${EndIf}
+
+    ; The saved shutdown settings go back first; rollback.exe ends by itself
+    ; and tells by its exit code whether all of them are back.
+    StrCpy $0 "0"
+    ${If} ${FileExists} "${IMAGES_DIR}\rollback.exe"
+        ClearErrors
+        ExecWait '"${IMAGES_DIR}\rollback.exe"' $0
+        ${If} ${Errors}
+            StrCpy $0 "not started"
+        ${EndIf}
+    ${EndIf}
+    ${If} $0 != "0"
+        ${If} $R1 != "yes"
+            MessageBox MB_OK|MB_ICONSTOP "Tarrow could not put all of the saved shutdown settings back, so it stays installed and keeps them.$\r$\n$\r$\nStart Tarrow and use its restore, then uninstall again. To remove Tarrow all the same, run its uninstaller with /FORCE." /SD IDOK
+            DetailPrint "Tarrow stays installed: rollback.exe ended with $0."
+            ; Quit keeps the error level; Abort would end with 0 when silent.
+            SetErrorLevel 2
+            Quit
+        ${EndIf}
+        DetailPrint "rollback.exe ended with $0; the saved settings stay in $SYSDIR."
+        MessageBox MB_OK|MB_ICONEXCLAMATION "Tarrow is removed, but not all of the saved shutdown settings could be put back. They are kept in $SYSDIR\informationS.dat and $SYSDIR\Importreg.dat." /SD IDOK
+    ${Else}
+        ; Who applied the change: of no use once everything is back.
+        DeleteRegKey HKLM "${TARROW_KEY}"
+    ${EndIf}
 
     !insertmacro ImagesFolderFiles RemovePicture
     Delete "${IMAGES_DIR}\rollback.exe"

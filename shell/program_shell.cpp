@@ -5,8 +5,8 @@
 
 namespace tarrow::shell {
 
-std::uint32_t RunProgram(platform::Platform& platform, ui::Driver& driver,
-                         const MakeProgram& make, const UnexpectedEnd& unexpected) {
+std::uint32_t RunProgram(platform::Platform& platform, ui::Driver& driver, const MakeProgram& make,
+                         const UnexpectedEnd& unexpected) {
     std::uint32_t exitCode = 0;
     std::optional<std::string> failure;
     try {

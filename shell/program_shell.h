@@ -38,7 +38,7 @@ struct UnexpectedEnd {
 // ends, and ends the process with the loop's exit code, or with
 // `unexpected`'s when an exception escaped. Returns that code where the
 // process end returns (the emulated platform).
-std::uint32_t RunProgram(platform::Platform& platform, ui::Driver& driver,
-                         const MakeProgram& make, const UnexpectedEnd& unexpected);
+std::uint32_t RunProgram(platform::Platform& platform, ui::Driver& driver, const MakeProgram& make,
+                         const UnexpectedEnd& unexpected);
 
 } // namespace tarrow::shell

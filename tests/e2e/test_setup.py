@@ -1,7 +1,10 @@
 """Tarrow-setup.exe under Wine, in a prefix of its own made fresh for the
-test: a silent install puts every file where the programs look, Tarrow's
-file check passes, and the silent uninstall first puts the saved settings
-back, then removes everything that setup installed."""
+test: a silent install puts every file where the programs look (below
+Program Files, whatever /D= says), Tarrow's file check passes, and the
+silent uninstall first puts the saved settings back, then removes
+everything that setup installed. When the settings cannot be put back, the
+uninstall stops and Tarrow stays installed; /FORCE removes it all the same
+and keeps the saved files."""
 
 import os
 import shutil
@@ -24,6 +27,22 @@ PICTURES = [
 ]
 
 ARGS = None
+UNINSTALLER = r"C:\Program Files\Tarrow\uninstall.exe"
+# Run in place, the uninstaller waits for its own end and returns its exit
+# code (otherwise it copies itself away and returns at once). The folder
+# must follow _?= unquoted to the end of the command line, and Wine quotes an
+# argument with a space in it: so it goes in two arguments, which Wine joins
+# with the space.
+IN_PLACE = [r"_?=C:\Program", r"Files\Tarrow"]
+
+
+def wait_until(condition, timeout=60):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(0.5)
+    return condition()
 
 
 def wine_run(*args, check=True):
@@ -75,19 +94,47 @@ class Setup(unittest.TestCase):
         d.end_all("Tarrow.exe")
 
         # The uninstaller copies itself away and returns at once; it is done
-        # when what it installed is gone.
-        d.run_wine(r"C:\Program Files\Tarrow\uninstall.exe", "/S", timeout=120)
-        deadline = time.monotonic() + 60
-        while time.monotonic() < deadline and self.program_dir.exists():
-            time.sleep(0.5)
-        self.assertFalse(self.program_dir.exists(), "the program folder is removed")
-        self.assertFalse(self.images_dir.exists(), "the images folder is removed")
-        self.assertFalse(self.shortcut.exists())
-        self.assertFalse(d.reg_key_exists(UNINSTALL_KEY))
+        # when each thing it installed is gone.
+        d.run_wine(UNINSTALLER, "/S", timeout=120)
+        self.assertTrue(wait_until(lambda: not self.program_dir.exists()),
+                        "the program folder is removed")
+        self.assertTrue(wait_until(lambda: not self.images_dir.exists()),
+                        "the images folder is removed")
+        self.assertTrue(wait_until(lambda: not self.shortcut.exists()))
+        self.assertTrue(wait_until(lambda: not d.reg_key_exists(UNINSTALL_KEY)))
         self.assertEqual(d.reg_text(HKCU_DESKTOP, "HungAppTimeout"), "5000",
                          "the saved settings are back")
         self.assertEqual(d.reg_text(r"HKCU\Consol", "Change"), "0")
         self.assertFalse((self.desktop.system32() / "informationS.dat").exists())
+
+    def test_b_an_uninstall_that_cannot_restore_stops_and_a_forced_one_goes_on(self):
+        d = self.desktop
+        d.reg_set(HKCU_DESKTOP, "HungAppTimeout", "5000")
+        setup = os.path.join(ARGS.bin, "Tarrow-setup.exe")
+        self.assertEqual(d.run_wine(setup, "/S", r"/D=C:\Elsewhere", timeout=120)[0], 0)
+        self.assertTrue((self.program_dir / "Tarrow.exe").exists(), "below Program Files")
+        self.assertFalse((d.drive_c() / "Elsewhere").exists(), "/D= is ignored")
+        main = tarrow_session.open_main_window(d)
+        tarrow_session.apply(d, main, OPTION2)
+        d.end_all("Tarrow.exe")
+        saved = d.system32() / "informationS.dat"
+        saved.write_bytes(b"0: 5000\n0: damaged\n")
+
+        code = d.run_wine(UNINSTALLER, "/S", *IN_PLACE, timeout=120)[0]
+        self.assertEqual(code, 2, "the uninstall stops")
+        self.assertTrue((self.program_dir / "Tarrow.exe").exists(), "Tarrow stays installed")
+        self.assertTrue((self.images_dir / "rollback.exe").exists())
+        self.assertTrue(d.reg_key_exists(UNINSTALL_KEY))
+        self.assertEqual(saved.read_bytes(), b"0: 5000\n0: damaged\n", "the saved files stay")
+        self.assertEqual(d.reg_text(HKCU_DESKTOP, "HungAppTimeout"), "10", "nothing written")
+
+        code = d.run_wine(UNINSTALLER, "/S", "/FORCE", *IN_PLACE, timeout=120)[0]
+        self.assertEqual(code, 0)
+        self.assertFalse((self.program_dir / "Tarrow.exe").exists(), "removed all the same")
+        self.assertFalse(self.images_dir.exists())
+        self.assertFalse(self.shortcut.exists())
+        self.assertFalse(d.reg_key_exists(UNINSTALL_KEY))
+        self.assertEqual(saved.read_bytes(), b"0: 5000\n0: damaged\n", "and keeps the saved files")
 
 
 def main():

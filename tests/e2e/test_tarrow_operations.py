@@ -171,8 +171,10 @@ class TarrowOperations(unittest.TestCase):
                 self.assertEqual(self.pairs(), before, "every saved text back exactly")
                 self.assertEqual(self.desktop.reg_text(r"HKCU\Consol", "Change"), "0")
                 self.assertEqual(self.desktop.reg_text(HKCU_DESKTOP, "Beforce"), "0")
-                self.assertFalse((self.program_dir / "informationS.dat").exists())
-                self.assertTrue((self.system32 / "informationS.dat").exists())
+                for folder in (self.program_dir, self.system32):
+                    for name in ("informationS.dat", "Importreg.dat"):
+                        self.assertFalse((folder / name).exists(),
+                                         f"a complete restore uses the copy up: {name}")
 
     def test_the_restore_puts_the_shutdown_sound_back(self):
         main = self.open_main_window()

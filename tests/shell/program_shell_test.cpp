@@ -40,14 +40,26 @@ TEST(ProgramShell, EndsAsEachProgramChoseWhenSomethingUnexpectedStopsIt) {
     const auto rollback = rollback::RollbackApp::UnexpectedEnd();
     const std::vector<Case> cases = {
         {"a normal end", [] {}, tarrow, 0, {}},
-        {"Tarrow, a failure", [] { throw std::runtime_error("the disk is on fire"); }, tarrow, 1,
+        {"Tarrow, a failure",
+         [] { throw std::runtime_error("the disk is on fire"); },
+         tarrow,
+         1,
          {"Tarrow stopped because of an unexpected error: the disk is on fire"}},
-        {"Tarrow, out of memory", [] { throw std::bad_alloc(); }, tarrow, 1,
+        {"Tarrow, out of memory",
+         [] { throw std::bad_alloc(); },
+         tarrow,
+         1,
          {"Tarrow stopped because of an unexpected error: std::bad_alloc"}},
-        {"Tarrow, something that is no exception class", [] { throw 42; }, tarrow, 1,
+        {"Tarrow, something that is no exception class",
+         [] { throw 42; },
+         tarrow,
+         1,
          {"Tarrow stopped because of an unexpected error: an exception of unknown kind"}},
-        {"the uninstaller, a failure", [] { throw std::runtime_error("x"); }, rollback,
-         rollback::kExitUnexpected, {}},
+        {"the uninstaller, a failure",
+         [] { throw std::runtime_error("x"); },
+         rollback,
+         rollback::kExitUnexpected,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
