@@ -206,6 +206,26 @@ TEST(Uninstall, KeepsTheSavedFilesAndSaysSoWhenItCouldNotRestore) {
     }
 }
 
+// After a restore in Tarrow the copy is used up: an uninstall months later
+// writes nothing over what the user has set since.
+TEST(Uninstall, AfterARestoreInTarrowWritesNothing) {
+    ShutdownMachine m;
+    AppliedOn(m);
+    ASSERT_EQ(shutdown::Restore(m.p, m.programFolder, m.bar).outcome,
+              shutdown::RestoreOutcome::Restored);
+    ASSERT_TRUE(modregistry::SetValue(m.p, ValueKind::Text, RegistryRoot::CurrentUser,
+                                      "Control Panel\\Desktop", "HungAppTimeout", "set since"));
+    m.SetSound("new.wav");
+    const Snapshot before = m.TakeSnapshot();
+    Uninstaller rollback(m);
+
+    EXPECT_EQ(rollback.Run(), 1);
+
+    EXPECT_EQ(m.emulated.exitCode(), kExitRestored);
+    EXPECT_EQ(m.TakeSnapshot(), before);
+    EXPECT_EQ(m.Sound(), "new.wav");
+}
+
 TEST(Uninstall, TheFirstStartWritesTheManifestAndHandsOverToANewInstance) {
     ShutdownMachine m;
     AppliedOn(m);
