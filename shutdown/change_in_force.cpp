@@ -55,6 +55,9 @@ std::string RunningAccount(Platform& platform) {
 }
 
 std::string AccountName(Platform& platform, const std::string& sid) {
+    if (sid.empty()) {
+        return "(unknown)";
+    }
     std::string name;
     std::string domain;
     if (!platform.LookupAccountSidA(sid, &name, &domain) || name.empty()) {

@@ -19,7 +19,8 @@ inline constexpr std::string_view kAppliedByValue = "AppliedBy";
 
 // The SID of the account the program runs as, or "" when it cannot be told.
 std::string RunningAccount(platform::Platform& platform);
-// "DOMAIN\name" of an account, or its SID when it has no name here.
+// "DOMAIN\name" of an account, or its SID when it has no name here;
+// "(unknown)" for none.
 std::string AccountName(platform::Platform& platform, const std::string& sid);
 
 std::optional<std::string> ReadAppliedBy(platform::Platform& platform);
