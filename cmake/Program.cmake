@@ -1,7 +1,8 @@
 # tarrow_add_program(<target> NAME <exe name> DESCRIPTION <text>
 #                    SOURCES <files...> LIBRARIES <targets...> [RESOURCES <rc lines...>]
 #                    [SHIPPED_MANIFEST])
-#   A Windows GUI executable in bin/ with an embedded manifest (administrator
+#   A Windows GUI executable in bin/, entered through the shell's one WinMain
+#   (SOURCES define its program with TheProgram()), with an embedded manifest (administrator
 #   rights, version 6 common controls, DPI awareness, supported Windows
 #   versions) and a version resource, both from the project's version and
 #   the given description. It starts on Windows XP too (xp_compat.cpp).
@@ -33,6 +34,7 @@ function(tarrow_add_program target)
     configure_file(${PROJECT_SOURCE_DIR}/cmake/program/identity.h.in
                    ${CMAKE_CURRENT_BINARY_DIR}/${target}_identity/program_identity.h @ONLY)
     add_executable(${target} WIN32 ${ARG_SOURCES} ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.rc
+                   ${PROJECT_SOURCE_DIR}/shell/win32/win_main.cpp
                    ${PROJECT_SOURCE_DIR}/platform/win32/xp_compat.cpp)
     target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_identity)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${ARG_NAME})

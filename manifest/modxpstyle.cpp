@@ -68,7 +68,7 @@ std::string ManifestPath(Platform& platform) {
 }
 
 bool WriteStyleManifest(Platform& platform, const ProgramIdentity& identity, bool restart,
-                        bool& overwrite) {
+                        bool overwrite) {
     platform.InitCommonControls();
     if (restart) {
         overwrite = false;

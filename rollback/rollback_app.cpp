@@ -1,12 +1,18 @@
 #include "rollback/rollback_app.h"
 
-#include <utility>
+#include <memory>
 
 namespace tarrow::rollback {
 
-RollbackApp::RollbackApp(platform::Platform& platform, ui::Driver& driver,
-                         modxpstyle::ProgramIdentity identity)
-    : platform_(platform), driver_(driver), identity_(std::move(identity)), form1_(*this) {}
+RollbackApp::RollbackApp(shell::ProgramContext context)
+    : shell::Program(context), form1_(context.driver, context.identity) {}
+
+shell::ProgramDefinition RollbackApp::Definition() {
+    return {[](shell::ProgramContext context) -> std::unique_ptr<shell::Program> {
+                return std::make_unique<RollbackApp>(context);
+            },
+            {kExitUnexpected, {}}};
+}
 
 void RollbackApp::Start() {
     form1_.show();

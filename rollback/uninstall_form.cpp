@@ -1,9 +1,10 @@
 #include "rollback/uninstall_form.h"
 
 #include "manifest/modxpstyle.h"
-#include "rollback/rollback_app.h"
 #include "shell/bar_progress.h"
 #include "shutdown/saved_copy.h"
+
+#include <utility>
 
 namespace tarrow::rollback {
 
@@ -23,24 +24,24 @@ constexpr std::uint32_t kTickMs = 500;
 
 } // namespace
 
-UninstallForm::UninstallForm(RollbackApp& app)
-    : ui::Form(app.driver(), kDesign),
+UninstallForm::UninstallForm(ui::Driver& driver, modxpstyle::ProgramIdentity identity)
+    : ui::Form(driver, kDesign),
       Label1(add<ui::TextLabel>("Label1", ui::TwipRect{360, 1020, 5280, 480})),
       PB1(add<ui::ProgressBar>("PB1", ui::TwipRect{360, 1740, 5280, 255}, 100.0f)),
-      Timer1(addTimer("Timer1", kTickMs, true)), app_(app) {
+      Timer1(addTimer("Timer1", kTickMs, true)), identity_(std::move(identity)) {
     Timer1.onTick = [this] { Timer1_Timer(); };
 }
 
 void UninstallForm::onInitialize() {
     // On the first start this writes the manifest, starts the uninstaller
     // again and ends here; the new instance finds the manifest.
-    bool overwrite = false;
-    modxpstyle::WriteStyleManifest(app_.platform(), app_.identity(), true, overwrite);
+    modxpstyle::WriteStyleManifest(driver().platform(), identity_, true, false);
 }
 
 void UninstallForm::onLoad() {
     setResourcePicture(kBackgroundPictureResource);
-    objDOS_ = std::make_unique<DOSOutputs>(app_.platform(), driver(), std::string(kProgramTitle));
+    objDOS_ =
+        std::make_unique<DOSOutputs>(driver().platform(), driver(), std::string(kProgramTitle));
     Label1.setCaption(std::string(kPleaseWaitText));
 }
 
@@ -59,7 +60,7 @@ std::uint32_t ExitCodeOf(shutdown::RestoreOutcome outcome) {
 
 void UninstallForm::Timer1_Timer() {
     Timer1.setEnabled(false); // the work runs once
-    auto& platform = app_.platform();
+    auto& platform = driver().platform();
     shell::BarProgress progress(PB1, driver());
     // A complete restore uses the saved files up in both folders; an
     // incomplete one keeps them for a later run, and the exit code tells

@@ -3,6 +3,7 @@
 // the program. It never waits for the user.
 #pragma once
 
+#include "manifest/manifest_text.h"
 #include "rollback/dos_outputs.h"
 #include "shutdown/restore.h"
 #include "ui/form.h"
@@ -14,7 +15,8 @@
 
 namespace tarrow::rollback {
 
-class RollbackApp;
+// The title of the uninstaller's message boxes.
+inline constexpr std::string_view kProgramTitle = "rollback";
 
 // The background picture, stored in the executable's resources.
 inline constexpr int kBackgroundPictureResource = 2;
@@ -35,7 +37,7 @@ inline constexpr std::string_view kPleaseWaitText =
 
 class UninstallForm final : public ui::Form {
 public:
-    explicit UninstallForm(RollbackApp& app);
+    UninstallForm(ui::Driver& driver, modxpstyle::ProgramIdentity identity);
 
     ui::TextLabel& Label1;
     ui::ProgressBar& PB1;
@@ -51,7 +53,7 @@ protected:
 private:
     void Timer1_Timer();
 
-    RollbackApp& app_;
+    modxpstyle::ProgramIdentity identity_;
     std::unique_ptr<DOSOutputs> objDOS_;
 };
 

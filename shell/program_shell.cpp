@@ -5,13 +5,14 @@
 
 namespace tarrow::shell {
 
-std::uint32_t RunProgram(platform::Platform& platform, ui::Driver& driver, const MakeProgram& make,
-                         const UnexpectedEnd& unexpected) {
+std::uint32_t RunProgram(platform::Platform& platform, ui::Driver& driver,
+                         const modxpstyle::ProgramIdentity& identity,
+                         const ProgramDefinition& program) {
     std::uint32_t exitCode = 0;
     std::optional<std::string> failure;
     try {
-        const std::unique_ptr<Program> program = make(platform, driver);
-        program->Start();
+        const std::unique_ptr<Program> running = program.make({platform, driver, identity});
+        running->Start();
         exitCode = static_cast<std::uint32_t>(driver.run());
     } catch (const std::exception& error) {
         failure = error.what();
@@ -19,10 +20,10 @@ std::uint32_t RunProgram(platform::Platform& platform, ui::Driver& driver, const
         failure = "an exception of unknown kind";
     }
     if (failure) {
-        if (unexpected.tell) {
-            unexpected.tell(driver, *failure);
+        if (program.unexpected.tell) {
+            program.unexpected.tell(driver, *failure);
         }
-        exitCode = unexpected.exitCode;
+        exitCode = program.unexpected.exitCode;
     }
     platform.ExitProcess(exitCode);
     return exitCode;

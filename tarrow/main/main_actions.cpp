@@ -8,7 +8,6 @@
 #include "shutdown/rating.h"
 #include "shutdown/restore.h"
 #include "shutdown/saved_copy.h"
-#include "tarrow/program/tarrow_app.h"
 
 namespace tarrow {
 
@@ -44,10 +43,9 @@ void MainForm::Warn(const std::string& text) {
 }
 
 void MainForm::ApplySettings(const shutdown::ApplyChoice& choice) {
-    auto& platform = app_.platform();
+    auto& platform = driver().platform();
     const OfferedActions before = Offered();
     Label5.setVisible(true);
-    app_.Working().hide();
     setEnabled(true);
 
     shell::BarProgress progress(PB1, driver());
@@ -75,7 +73,7 @@ void MainForm::ApplySettings(const shutdown::ApplyChoice& choice) {
 }
 
 void MainForm::RestoreSettings() {
-    auto& platform = app_.platform();
+    auto& platform = driver().platform();
     shell::BarProgress progress(PB1, driver());
     const shutdown::RestoreReport report =
         shutdown::Restore(platform, shutdown::ProgramFolder(platform), progress);
@@ -96,11 +94,14 @@ void MainForm::RestoreSettings() {
 }
 
 void MainForm::RateSettings() {
-    auto& platform = app_.platform();
+    auto& platform = driver().platform();
     shell::BarProgress progress(PB1, driver());
     const shutdown::RatingReport report =
         shutdown::RateCurrentSettings(platform, shutdown::ProgramFolder(platform), progress);
-    OpenChild(app_.RatingWindow(report.rating));
+    setEnabled(false);
+    if (onRated) {
+        onRated(report.rating);
+    }
 }
 
 } // namespace tarrow

@@ -2,7 +2,6 @@
 
 #include "shutdown/markers.h"
 #include "tarrow/pictures.h"
-#include "tarrow/program/tarrow_app.h"
 
 #include <array>
 #include <string_view>
@@ -15,8 +14,6 @@ const ui::FormDesign kDesign{
     "Form2", "Tarrow", ui::BorderStyle::None, {9840, 7560}, ui::Placement::CenterScreen, true, true,
 };
 
-// The hot areas over the menu picture, in the order they lie on each other
-// (Label7 lies exactly over Label6; at most one of them is shown).
 struct HotAreaDesign {
     std::string_view name;
     ui::TwipRect rect;
@@ -24,7 +21,8 @@ struct HotAreaDesign {
     const char* tooltip;
 };
 
-constexpr std::array<HotAreaDesign, 7> kHotAreas{{
+// Indexed by MainHotArea.
+constexpr std::array<HotAreaDesign, kMainHotAreaCount> kHotAreas{{
     {"Label1", {0, 6480, 735, 735}, true, "Exit"},
     {"Label3", {4920, 2520, 4455, 615}, true, ""},
     {"Label6", {4920, 3480, 4455, 615}, true, ""},
@@ -33,45 +31,39 @@ constexpr std::array<HotAreaDesign, 7> kHotAreas{{
     {"Label8", {1800, 6360, 735, 855}, true, "Help"},
     {"Label2", {720, 6480, 855, 615}, true, "Information of the program"},
 }};
-
-const HotAreaDesign& HotAreaNamed(std::string_view name) {
-    for (const HotAreaDesign& design : kHotAreas) {
-        if (design.name == name) {
-            return design;
-        }
-    }
-    return kHotAreas.front();
-}
+static_assert(kHotAreas.size() == static_cast<std::size_t>(MainHotArea::Information) + 1,
+              "one design per hot area");
 
 // The progress bar lies in the free band below the menu's column.
 constexpr ui::TwipRect kProgressBar{4920, 5400, 4455, 255};
 
-// The speed-up makes this many progress steps.
+// The settings window's speed-up makes this many progress steps.
 constexpr float kApplySteps = 180.0f;
 
 } // namespace
 
-MainForm::MainForm(TarrowApp& app)
-    : ui::Form(app.driver(), kDesign), Label1(AddHotArea("Label1")), Label3(AddHotArea("Label3")),
-      Label6(AddHotArea("Label6")), Label7(AddHotArea("Label7")), Label5(AddHotArea("Label5")),
-      Label8(AddHotArea("Label8")), Label2(AddHotArea("Label2")),
-      PB1(add<ui::ProgressBar>("PB1", kProgressBar)), app_(app) {
+MainForm::MainForm(ui::Driver& driver)
+    : ui::Form(driver, kDesign), Label1(AddHotArea(MainHotArea::Exit)),
+      Label3(AddHotArea(MainHotArea::Rate)), Label6(AddHotArea(MainHotArea::Settings)),
+      Label7(AddHotArea(MainHotArea::Notice)), Label5(AddHotArea(MainHotArea::Restore)),
+      Label8(AddHotArea(MainHotArea::Help)), Label2(AddHotArea(MainHotArea::Information)),
+      PB1(add<ui::ProgressBar>("PB1", kProgressBar)) {
     PB1.setVisible(false);
 
-    Label1.onClick = [this] { driver().endProgram(); };
+    Label1.onClick = [this] { this->driver().endProgram(); };
     Label3.onClick = [this] { RateSettings(); };
     Label6.onClick = [this] {
-        OpenChild(app_.Working());
+        Open(MainChild::Settings);
         PB1.setMax(kApplySteps);
     };
     Label5.onClick = [this] { RestoreSettings(); };
-    Label7.onClick = [this] { OpenChild(app_.Form6()); };
-    Label8.onClick = [this] { OpenChild(app_.Form7()); };
-    Label2.onClick = [this] { OpenChild(app_.Form3()); };
+    Label7.onClick = [this] { Open(MainChild::Notice); };
+    Label8.onClick = [this] { Open(MainChild::Help); };
+    Label2.onClick = [this] { Open(MainChild::Information); };
 }
 
 void MainForm::onLoad() {
-    auto& platform = app_.platform();
+    auto& platform = driver().platform();
     setPicture(PicturePath(platform, "manu 2.jpg"));
     const shutdown::MarkersRead markers = shutdown::ReadMarkers(platform);
     if (markers.change) {
@@ -83,16 +75,18 @@ void MainForm::onLoad() {
     }
 }
 
-ui::HotArea& MainForm::AddHotArea(std::string_view name) {
-    const HotAreaDesign& design = HotAreaNamed(name);
+ui::HotArea& MainForm::AddHotArea(MainHotArea which) {
+    const HotAreaDesign& design = kHotAreas[static_cast<std::size_t>(which)];
     ui::HotArea& area = add<ui::HotArea>(std::string(design.name), design.rect, design.tooltip);
     area.setVisible(design.visible);
     return area;
 }
 
-void MainForm::OpenChild(ui::Form& child) {
+void MainForm::Open(MainChild child) {
     setEnabled(false);
-    child.show(this);
+    if (onOpen) {
+        onOpen(child);
+    }
 }
 
 } // namespace tarrow

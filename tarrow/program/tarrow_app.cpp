@@ -1,17 +1,82 @@
 #include "tarrow/program/tarrow_app.h"
 
+#include "tarrow/pictures.h"
+
+#include <memory>
 #include <utility>
 
 namespace tarrow {
 
-TarrowApp::TarrowApp(platform::Platform& platform, ui::Driver& driver,
-                     modxpstyle::ProgramIdentity identity)
-    : platform_(platform), driver_(driver), identity_(std::move(identity)), check_(*this),
-      form1_(*this), form2_(*this), working_(*this), filee_(*this, PictureWindowId::Filee),
-      star_(*this, PictureWindowId::Star), fast_(*this, PictureWindowId::Fast),
-      normal_(*this, PictureWindowId::Normal), slow_(*this, PictureWindowId::Slow),
-      form6_(*this, PictureWindowId::Form6), form7_(*this, PictureWindowId::Form7),
-      form3_(*this, PictureWindowId::Form3) {}
+TarrowApp::TarrowApp(shell::ProgramContext context)
+    : shell::Program(context), check_(context.driver, context.identity), form1_(context.driver),
+      form2_(context.driver), working_(context.driver),
+      filee_(context.driver, PictureWindowId::Filee), star_(context.driver, PictureWindowId::Star),
+      fast_(context.driver, PictureWindowId::Fast),
+      normal_(context.driver, PictureWindowId::Normal),
+      slow_(context.driver, PictureWindowId::Slow), form6_(context.driver, PictureWindowId::Form6),
+      form7_(context.driver, PictureWindowId::Form7),
+      form3_(context.driver, PictureWindowId::Form3) {
+    Wire();
+}
+
+shell::ProgramDefinition TarrowApp::Definition() {
+    return {[](shell::ProgramContext context) -> std::unique_ptr<shell::Program> {
+                return std::make_unique<TarrowApp>(context);
+            },
+            {1, [](ui::Driver& driver, const std::string& what) {
+                 driver.messageBox("Tarrow stopped because of an unexpected error: " + what,
+                                   "Tarrow", ui::mb::kOkOnly | ui::mb::kCritical);
+             }}};
+}
+
+void TarrowApp::Wire() {
+    // Start-up: the check leads to the intro, or to the missing-files
+    // window, whose picture it has set while loading; the intro leads to the
+    // main window.
+    check_.onPrepare = [this] { filee_.setPicture(PicturePath(platform(), "exist.jpg")); };
+    check_.onAllPresent = [this] { form1_.load(); };
+    check_.onMissing = [this] { filee_.show(); };
+    form1_.onStart = [this] { form2_.show(); };
+
+    // The main window's children, which enable it again when they close.
+    form2_.onOpen = [this](MainChild child) {
+        switch (child) {
+        case MainChild::Settings:
+            OpenOverMain(working_);
+            return;
+        case MainChild::Notice:
+            OpenOverMain(form6_);
+            return;
+        case MainChild::Help:
+            OpenOverMain(form7_);
+            return;
+        case MainChild::Information:
+            OpenOverMain(form3_);
+            return;
+        }
+    };
+    form2_.onRated = [this](shutdown::Rating rating) { OpenOverMain(RatingWindow(rating)); };
+    working_.onApply = [this](const shutdown::ApplyChoice& choice) {
+        form2_.ApplySettings(choice);
+    };
+    working_.onCancel = [this] { form2_.setEnabled(true); };
+    for (PictureWindow* window : {&star_, &fast_, &normal_, &slow_, &form6_}) {
+        window->onClosed = [this] { form2_.setEnabled(true); };
+    }
+    // Help and information were opened with the intro in mind as well.
+    form7_.onClosed = [this] {
+        form1_.setEnabled(true);
+        form2_.setEnabled(true);
+    };
+    form3_.onClosed = [this] {
+        form2_.setEnabled(true);
+        form1_.setEnabled(true);
+    };
+}
+
+void TarrowApp::OpenOverMain(ui::Form& child) {
+    child.show(&form2_);
+}
 
 PictureWindow& TarrowApp::RatingWindow(shutdown::Rating rating) {
     switch (rating) {
@@ -27,16 +92,9 @@ PictureWindow& TarrowApp::RatingWindow(shutdown::Rating rating) {
     return slow_;
 }
 
-shell::UnexpectedEnd TarrowApp::UnexpectedEnd() {
-    return {1, [](ui::Driver& driver, const std::string& what) {
-                driver.messageBox("Tarrow stopped because of an unexpected error: " + what,
-                                  "Tarrow", ui::mb::kOkOnly | ui::mb::kCritical);
-            }};
-}
-
 void TarrowApp::Start() {
     check_.load();
-    if (!driver_.programEnded()) {
+    if (!driver().programEnded()) {
         check_.show();
     }
 }

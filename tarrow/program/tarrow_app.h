@@ -1,11 +1,10 @@
-// Tarrow's windows and what they share: the platform, the window driver and
-// the program's identity. Every window object exists from the start; each
-// loads (makes its native window, runs its load handler) on first use and is
-// afterwards only shown and hidden until the program ends.
+// Tarrow's windows and how they lead from one to another. Every window
+// object exists from the start; each loads (makes its native window, runs
+// its load handler) on first use and is afterwards only shown and hidden
+// until the program ends. The windows raise events; this is where they are
+// connected.
 #pragma once
 
-#include "manifest/modxpstyle.h"
-#include "platform/platform.h"
 #include "shell/program_shell.h"
 #include "shutdown/rating.h"
 #include "tarrow/main/main_form.h"
@@ -13,26 +12,19 @@
 #include "tarrow/startup/check_form.h"
 #include "tarrow/startup/intro_form.h"
 #include "tarrow/windows/picture_window.h"
-#include "ui/driver.h"
 
 namespace tarrow {
 
 class TarrowApp final : public shell::Program {
 public:
-    TarrowApp(platform::Platform& platform, ui::Driver& driver,
-              modxpstyle::ProgramIdentity identity);
-    TarrowApp(const TarrowApp&) = delete;
-    TarrowApp& operator=(const TarrowApp&) = delete;
+    explicit TarrowApp(shell::ProgramContext context);
 
-    // How Tarrow ends when something unexpected stops it: it says what.
-    static shell::UnexpectedEnd UnexpectedEnd();
+    // Tarrow as the shell runs it; something unexpected ends it with a box
+    // that says what.
+    static shell::ProgramDefinition Definition();
 
     // Creates the start window; start-up goes on from its events.
     void Start() override;
-
-    platform::Platform& platform() const { return platform_; }
-    ui::Driver& driver() const { return driver_; }
-    const modxpstyle::ProgramIdentity& identity() const { return identity_; }
 
     CheckForm& Check() { return check_; }
     IntroForm& Form1() { return form1_; }
@@ -50,9 +42,9 @@ public:
     PictureWindow& RatingWindow(shutdown::Rating rating);
 
 private:
-    platform::Platform& platform_;
-    ui::Driver& driver_;
-    modxpstyle::ProgramIdentity identity_;
+    void Wire();
+    // Shows a window over the main window, which has disabled itself.
+    void OpenOverMain(ui::Form& child);
 
     CheckForm check_;
     IntroForm form1_;

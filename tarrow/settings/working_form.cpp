@@ -1,7 +1,6 @@
 #include "tarrow/settings/working_form.h"
 
 #include "tarrow/pictures.h"
-#include "tarrow/program/tarrow_app.h"
 
 namespace tarrow {
 
@@ -21,8 +20,8 @@ template <typename T> T& WithTabIndex(T& control, int tabIndex) {
 
 } // namespace
 
-WorkingForm::WorkingForm(TarrowApp& app)
-    : ui::Form(app.driver(), kDesign),
+WorkingForm::WorkingForm(ui::Driver& driver)
+    : ui::Form(driver, kDesign),
       Check1(WithTabIndex(add<ui::CheckBox>("Check1", ui::TwipRect{2400, 1920, 3015, 255},
                                             "Remove  windows shutdown sound", kTahoma),
                           0)),
@@ -41,8 +40,7 @@ WorkingForm::WorkingForm(TarrowApp& app)
       Option2(
           WithTabIndex(add<ui::OptionButton>("Option2", Frame1, ui::TwipRect{120, 600, 2535, 195},
                                              "Fast(Our recommend)", kTahoma),
-                       5)),
-      app_(app) {
+                       5)) {
     Command1.onClick = [this] { Command1_Click(); };
     Command2.onClick = [this] { Command2_Click(); };
 }
@@ -53,7 +51,7 @@ shutdown::ApplyChoice WorkingForm::Choice() const {
 
 void WorkingForm::onLoad() {
     // A picture that cannot be loaded leaves the window without one.
-    setPicture(PicturePath(app_.platform(), "working.jpg"));
+    setPicture(PicturePath(driver().platform(), "working.jpg"));
 }
 
 void WorkingForm::Command1_Click() {
@@ -62,12 +60,17 @@ void WorkingForm::Command1_Click() {
     if (answer != ui::mb::kRetry) {
         return; // nothing changes; the window stays open with its choices
     }
-    app_.Form2().ApplySettings(Choice());
+    hide();
+    if (onApply) {
+        onApply(Choice());
+    }
 }
 
 void WorkingForm::Command2_Click() {
     hide();
-    app_.Form2().setEnabled(true);
+    if (onCancel) {
+        onCancel();
+    }
 }
 
 } // namespace tarrow

@@ -6,11 +6,10 @@
 #include "shutdown/apply.h"
 #include "ui/form.h"
 
+#include <functional>
 #include <string_view>
 
 namespace tarrow {
-
-class TarrowApp;
 
 // The warning shown before anything is changed: four lines joined by a lone
 // carriage return.
@@ -23,7 +22,7 @@ inline constexpr std::string_view kApplyWarningTitle = "Warning";
 
 class WorkingForm final : public ui::Form {
 public:
-    explicit WorkingForm(TarrowApp& app);
+    explicit WorkingForm(ui::Driver& driver);
 
     ui::CheckBox& Check1;
     ui::CommandButton& Command1;
@@ -36,14 +35,18 @@ public:
     // checked box (not a grayed one) silences the sound.
     shutdown::ApplyChoice Choice() const;
 
+    // The user confirmed the warning: the window has hidden itself, keeping
+    // its choices, and the speed-up is to run with them.
+    std::function<void(const shutdown::ApplyChoice&)> onApply;
+    // The user cancelled: the window has hidden itself; nothing changes.
+    std::function<void()> onCancel;
+
 protected:
     void onLoad() override;
 
 private:
     void Command1_Click();
     void Command2_Click();
-
-    TarrowApp& app_;
 };
 
 } // namespace tarrow

@@ -3,9 +3,9 @@
 #include "manifest/modxpstyle.h"
 #include "registry/modregistry.h"
 #include "tarrow/pictures.h"
-#include "tarrow/program/tarrow_app.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tarrow {
 
@@ -24,39 +24,40 @@ const std::string kFoundMark = "Yes";
 
 } // namespace
 
-CheckForm::CheckForm(TarrowApp& app)
-    : ui::Form(app.driver(), kDesign),
+CheckForm::CheckForm(ui::Driver& driver, modxpstyle::ProgramIdentity identity)
+    : ui::Form(driver, kDesign),
       Label1(add<ui::TextLabel>("Label1", ui::TwipRect{2160, 1200, 3255, 255})),
       PB1(add<ui::ProgressBar>("PB1", ui::TwipRect{2160, 1560, 3255, 255}, kSteps)),
-      Timer1(addTimer("Timer1", kTickMs, true)), app_(app),
-      search_(app.platform(), foundFiles_, [this](const SearchError& error) {
-          driver().messageBox("Error: " + std::to_string(error.number) + " - " + error.description,
-                              "Unexpected Error", ui::mb::kOkOnly);
+      Timer1(addTimer("Timer1", kTickMs, true)), identity_(std::move(identity)),
+      search_(driver.platform(), foundFiles_, [this](const SearchError& error) {
+          this->driver().messageBox("Error: " + std::to_string(error.number) + " - " +
+                                        error.description,
+                                    "Unexpected Error", ui::mb::kOkOnly);
       }) {
     Timer1.onTick = [this] { Timer1_Timer(); };
 }
 
 void CheckForm::onInitialize() {
-    bool overwrite = false;
     // A restart ends the process here; loading goes no further then.
-    modxpstyle::WriteStyleManifest(app_.platform(), app_.identity(), true, overwrite);
+    modxpstyle::WriteStyleManifest(driver().platform(), identity_, true, false);
 }
 
 void CheckForm::onLoad() {
-    auto& platform = app_.platform();
+    auto& platform = driver().platform();
     // A picture that cannot be loaded leaves its window without one.
     setPicture(PicturePath(platform, "search.jpg"));
-    app_.Filee().setPicture(PicturePath(platform, "exist.jpg"));
+    if (onPrepare) {
+        onPrepare();
+    }
 
     std::copy(kExpectedFiles.begin(), kExpectedFiles.end(), expectedFiles_.begin());
     stepIndex_ = 0;
 
-    std::string images = modregistry::GetSystemdir(platform) + "\\images\\";
-    FindFiles(images, "*.*");
+    FindFiles(modregistry::GetSystemdir(platform) + "\\images\\", "*.*");
 }
 
-void CheckForm::FindFiles(std::string& path, const std::string& SearchStr) {
-    search_.FindFiles(path, SearchStr);
+std::size_t CheckForm::FindFiles(const std::string& path, const std::string& SearchStr) {
+    return search_.FindFiles(path, SearchStr);
 }
 
 void CheckForm::Timer1_Timer() {
@@ -84,10 +85,14 @@ void CheckForm::Finish() {
     const bool missing = std::any_of(fileMarks_.begin(), fileMarks_.begin() + kExpectedCount,
                                      [](const std::string& mark) { return mark.empty(); });
     if (missing) {
-        app_.Filee().show();
+        if (onMissing) {
+            onMissing();
+        }
     } else {
         hide();
-        app_.Form1().load();
+        if (onAllPresent) {
+            onAllPresent();
+        }
     }
     Timer1.setEnabled(false);
 }

@@ -3,21 +3,31 @@
 // in the images folder, showing each file found as a short animation.
 #pragma once
 
+#include "manifest/manifest_text.h"
 #include "tarrow/startup/file_search.h"
 #include "ui/form.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace tarrow {
 
-class TarrowApp;
-
 class CheckForm final : public ui::Form {
 public:
-    explicit CheckForm(TarrowApp& app);
+    CheckForm(ui::Driver& driver, modxpstyle::ProgramIdentity identity);
 
-    // Fills FoundFiles from `path` and its sub-folders (see FileSearch).
-    void FindFiles(std::string& path, const std::string& SearchStr);
+    // Fills FoundFiles from `path` and its sub-folders (see FileSearch);
+    // returns how many names it stored.
+    std::size_t FindFiles(const std::string& path, const std::string& SearchStr);
+
+    // Raised while loading, once the window has its picture and before the
+    // search: whatever reports missing files is made ready now.
+    std::function<void()> onPrepare;
+    // The check's end: every listed file was found (the window has hidden
+    // itself), or one is missing (the window stays as it is).
+    std::function<void()> onAllPresent;
+    std::function<void()> onMissing;
 
     const Slots& ExpectedFiles() const { return expectedFiles_; }
     const Slots& FileMarks() const { return fileMarks_; }
@@ -37,7 +47,7 @@ private:
     void Step();
     void Finish();
 
-    TarrowApp& app_;
+    modxpstyle::ProgramIdentity identity_;
     Slots expectedFiles_;
     Slots fileMarks_;
     Slots foundFiles_;

@@ -28,7 +28,8 @@ FileSearch::FileSearch(Platform& platform, Slots& foundFiles,
                        std::function<void(const SearchError&)> report)
     : platform_(platform), foundFiles_(foundFiles), report_(std::move(report)) {}
 
-void FileSearch::FindFiles(std::string& path, const std::string& searchStr) {
+std::size_t FileSearch::FindFiles(std::string path, const std::string& searchStr) {
+    const std::size_t firstSlot = nextSlot_;
     if (path.empty() || path.back() != '\\') {
         path += '\\';
     }
@@ -48,7 +49,7 @@ void FileSearch::FindFiles(std::string& path, const std::string& searchStr) {
                 continue;
             }
             report_(kFileNotFound);
-            return;
+            return nextSlot_ - firstSlot;
         }
         // A folder link (junction or symbolic link) is not followed: it
         // could lead anywhere, or round in a circle.
@@ -62,16 +63,16 @@ void FileSearch::FindFiles(std::string& path, const std::string& searchStr) {
     for (const FindData& entry : ListEntries(platform_, path + searchStr, kAllFiles)) {
         if (nextSlot_ >= foundFiles_.size()) {
             report_(kSubscriptOutOfRange);
-            return;
+            return nextSlot_ - firstSlot;
         }
         foundFiles_[nextSlot_++] = entry.fileName;
     }
 
     // Sub-folder pass.
     for (const std::string& subFolder : subFolders) {
-        std::string subPath = path + subFolder + "\\";
-        FindFiles(subPath, searchStr);
+        FindFiles(path + subFolder + "\\", searchStr);
     }
+    return nextSlot_ - firstSlot;
 }
 
 } // namespace tarrow

@@ -42,13 +42,13 @@ public:
     FileSearch(platform::Platform& platform, Slots& foundFiles,
                std::function<void(const SearchError&)> report);
 
-    // Lists `path` (a backslash is appended to the caller's variable when it
-    // lacks one): notes its sub-folders, stores the bare names of the files
-    // matching `searchStr` (hidden, system and read-only ones too) in the
-    // next free slots, then searches each sub-folder the same way. A slot
-    // past the last one is an error (number 9), which ends this folder's
-    // search; the names found so far stay.
-    void FindFiles(std::string& path, const std::string& searchStr);
+    // Lists `path` (as a folder, whether it ends in a backslash or not):
+    // notes its sub-folders, stores the bare names of the files matching
+    // `searchStr` (hidden, system and read-only ones too) in the next free
+    // slots, then searches each sub-folder the same way. A slot past the
+    // last one is an error (number 9), which ends this folder's search; the
+    // names found so far stay. Returns how many names this search stored.
+    std::size_t FindFiles(std::string path, const std::string& searchStr);
 
 private:
     platform::Platform& platform_;

@@ -1,7 +1,6 @@
 #include "tarrow/startup/intro_form.h"
 
 #include "tarrow/pictures.h"
-#include "tarrow/program/tarrow_app.h"
 
 namespace tarrow {
 
@@ -11,17 +10,19 @@ const ui::FormDesign kDesign{
 };
 } // namespace
 
-IntroForm::IntroForm(TarrowApp& app)
-    : ui::Form(app.driver(), kDesign),
-      Label1(add<ui::HotArea>("Label1", ui::TwipRect{4320, 6120, 975, 735})), app_(app) {
+IntroForm::IntroForm(ui::Driver& driver)
+    : ui::Form(driver, kDesign),
+      Label1(add<ui::HotArea>("Label1", ui::TwipRect{4320, 6120, 975, 735})) {
     Label1.onClick = [this] {
         hide(); // stays loaded for the rest of the run
-        app_.Form2().show();
+        if (onStart) {
+            onStart();
+        }
     };
 }
 
 void IntroForm::onLoad() {
-    setPicture(PicturePath(app_.platform(), "main(With).jpg"));
+    setPicture(PicturePath(driver().platform(), "main(With).jpg"));
     show();
 }
 

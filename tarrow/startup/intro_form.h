@@ -1,24 +1,23 @@
-// Form1, the intro window: a picture with one hot area that leads to the
-// main window.
+// Form1, the intro window: a picture with one hot area that leads on.
 #pragma once
 
 #include "ui/form.h"
 
-namespace tarrow {
+#include <functional>
 
-class TarrowApp;
+namespace tarrow {
 
 class IntroForm final : public ui::Form {
 public:
-    explicit IntroForm(TarrowApp& app);
+    explicit IntroForm(ui::Driver& driver);
 
     ui::HotArea& Label1;
 
+    // Label1 was clicked: the intro has hidden itself (it stays loaded).
+    std::function<void()> onStart;
+
 protected:
     void onLoad() override;
-
-private:
-    TarrowApp& app_;
 };
 
 } // namespace tarrow

@@ -1,7 +1,6 @@
 #include "tarrow/windows/picture_window.h"
 
 #include "tarrow/pictures.h"
-#include "tarrow/program/tarrow_app.h"
 
 namespace tarrow {
 
@@ -17,61 +16,56 @@ ui::FormDesign Window(const char* name, ui::TwipSize size, Placement placement,
     return {name, "", BorderStyle::FixedDialog, size, placement, false, draggable};
 }
 
-constexpr std::array<CloseStep, 3> kHideThenEnableMain{CloseStep::HideSelf, CloseStep::EnableMain,
-                                                       CloseStep::None};
+constexpr std::array<CloseStep, 3> kHideThenClosed{CloseStep::HideSelf, CloseStep::Closed,
+                                                   CloseStep::None};
+constexpr std::array<CloseStep, 3> kClosedThenHide{CloseStep::Closed, CloseStep::HideSelf,
+                                                   CloseStep::None};
 
-const std::array<PictureWindowDesign, 8> kPictureWindows{{
-    {PictureWindowId::Star,
-     Window("Star", {5985, 1485}, Placement::CenterOwner),
+// Indexed by PictureWindowId.
+const std::array<PictureWindowDesign, kPictureWindowCount> kPictureWindows{{
+    {Window("Star", {5985, 1485}, Placement::CenterOwner),
      "star.jpg",
      CloseArea::Anywhere,
      {},
      {},
-     kHideThenEnableMain},
-    {PictureWindowId::Fast,
-     Window("Fast", {6000, 1470}, Placement::CenterOwner),
+     kHideThenClosed},
+    {Window("Fast", {6000, 1470}, Placement::CenterOwner),
      "fast.jpg",
      CloseArea::Anywhere,
      {},
      {},
-     kHideThenEnableMain},
-    {PictureWindowId::Normal,
-     Window("Normal", {5985, 1470}, Placement::CenterOwner),
+     kHideThenClosed},
+    {Window("Normal", {5985, 1470}, Placement::CenterOwner),
      "normal.jpg",
      CloseArea::Anywhere,
      {},
      {},
-     kHideThenEnableMain},
-    {PictureWindowId::Slow,
-     Window("Slow", {6000, 1500}, Placement::CenterOwner),
+     kHideThenClosed},
+    {Window("Slow", {6000, 1500}, Placement::CenterOwner),
      "slow.jpg",
      CloseArea::Anywhere,
      {},
      {},
-     kHideThenEnableMain},
-    {PictureWindowId::Form6,
-     Window("Form6", {4050, 4035}, Placement::WindowsDefault),
+     kHideThenClosed},
+    {Window("Form6", {4050, 4035}, Placement::WindowsDefault),
      "off.jpg",
      CloseArea::AnywhereButLabel,
      "Label1",
      {0, 0, 3855, 1575},
-     {CloseStep::EnableMain, CloseStep::HideSelf, CloseStep::None}},
-    {PictureWindowId::Form7,
-     Window("Form7", {7500, 6000}, Placement::WindowsDefault),
+     kClosedThenHide},
+    {Window("Form7", {7500, 6000}, Placement::WindowsDefault),
      "recomend.jpg",
      CloseArea::LabelOnly,
      "Label1",
      {0, 5520, 495, 615},
-     {CloseStep::EnableIntro, CloseStep::EnableMain, CloseStep::HideSelf}},
-    {PictureWindowId::Form3,
-     Window("Form3", {4500, 3585}, Placement::CenterOwner, true),
+     kClosedThenHide},
+    {Window("Form3", {4500, 3585}, Placement::CenterOwner, true),
      "helpregistered.jpg",
      CloseArea::LabelOnly,
      "Label2",
      {3960, 0, 495, 375},
-     {CloseStep::HideSelf, CloseStep::EnableMain, CloseStep::EnableIntro}},
-    {PictureWindowId::Filee,
-     Window("Filee", {4485, 4485}, Placement::CenterScreen),
+     kHideThenClosed},
+    {Window("Filee", {4485, 4485}, Placement::CenterScreen),
      "",
      CloseArea::Anywhere,
      {},
@@ -81,17 +75,15 @@ const std::array<PictureWindowDesign, 8> kPictureWindows{{
 
 } // namespace
 
+static_assert(static_cast<std::size_t>(PictureWindowId::Filee) + 1 == kPictureWindowCount,
+              "one design per picture window");
+
 const PictureWindowDesign& DesignOf(PictureWindowId id) {
-    for (const PictureWindowDesign& design : kPictureWindows) {
-        if (design.id == id) {
-            return design;
-        }
-    }
-    return kPictureWindows.front();
+    return kPictureWindows[static_cast<std::size_t>(id)];
 }
 
-PictureWindow::PictureWindow(TarrowApp& app, PictureWindowId id)
-    : ui::Form(app.driver(), DesignOf(id).form), app_(app), design_(DesignOf(id)) {
+PictureWindow::PictureWindow(ui::Driver& driver, PictureWindowId id)
+    : ui::Form(driver, DesignOf(id).form), id_(id), design_(DesignOf(id)) {
     if (!design_.labelName.empty()) {
         label_ = &add<ui::HotArea>(std::string(design_.labelName), design_.label);
         if (design_.closeArea == CloseArea::LabelOnly) {
@@ -102,7 +94,7 @@ PictureWindow::PictureWindow(TarrowApp& app, PictureWindowId id)
 
 void PictureWindow::onLoad() {
     if (!design_.picture.empty()) {
-        setPicture(PicturePath(app_.platform(), design_.picture));
+        setPicture(PicturePath(driver().platform(), design_.picture));
     }
 }
 
@@ -120,11 +112,10 @@ void PictureWindow::Close() {
         case CloseStep::HideSelf:
             hide();
             break;
-        case CloseStep::EnableMain:
-            app_.Form2().setEnabled(true);
-            break;
-        case CloseStep::EnableIntro:
-            app_.Form1().setEnabled(true);
+        case CloseStep::Closed:
+            if (onClosed) {
+                onClosed();
+            }
             break;
         case CloseStep::EndProgram:
             driver().endProgram();

@@ -7,13 +7,14 @@
 #include "ui/form.h"
 
 #include <array>
+#include <cstddef>
+#include <functional>
 #include <string_view>
 
 namespace tarrow {
 
-class TarrowApp;
-
 enum class PictureWindowId { Star, Fast, Normal, Slow, Form6, Form7, Form3, Filee };
+inline constexpr std::size_t kPictureWindowCount = 8;
 
 // Where a click closes the window.
 enum class CloseArea {
@@ -22,11 +23,12 @@ enum class CloseArea {
     LabelOnly,        // only its label
 };
 
-// What the closing click does, step by step.
-enum class CloseStep { None, HideSelf, EnableMain, EnableIntro, EndProgram };
+// What the closing click does, step by step: the window hides itself, tells
+// that it closed (the program then enables the windows it covered), or ends
+// the program.
+enum class CloseStep { None, HideSelf, Closed, EndProgram };
 
 struct PictureWindowDesign {
-    PictureWindowId id;
     ui::FormDesign form;
     // The picture's file name in the images folder; empty when another window
     // sets the picture.
@@ -41,11 +43,14 @@ const PictureWindowDesign& DesignOf(PictureWindowId id);
 
 class PictureWindow final : public ui::Form {
 public:
-    PictureWindow(TarrowApp& app, PictureWindowId id);
+    PictureWindow(ui::Driver& driver, PictureWindowId id);
 
-    PictureWindowId id() const { return design_.id; }
+    PictureWindowId id() const { return id_; }
     // The window's label, or nullptr.
     ui::HotArea* label() const { return label_; }
+
+    // The closing click: raised at its place among the closing steps.
+    std::function<void()> onClosed;
 
 protected:
     void onLoad() override;
@@ -54,7 +59,7 @@ protected:
 private:
     void Close();
 
-    TarrowApp& app_;
+    PictureWindowId id_;
     const PictureWindowDesign& design_;
     ui::HotArea* label_ = nullptr;
 };

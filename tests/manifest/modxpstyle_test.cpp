@@ -103,11 +103,9 @@ TEST_F(Manifest, OverwriteReplacesAReadOnlyManifest) {
     EXPECT_EQ(Content(), modxpstyle::ManifestText("Tarrow", identity)) << "no old tail left";
 }
 
-TEST_F(Manifest, RestartForcesTheCallersOverwriteFlagOff) {
+TEST_F(Manifest, RestartKeepsAnExistingManifestWhateverOverwriteSays) {
     ASSERT_TRUE(WriteWholeFile(p, path, "old"));
-    bool overwrite = true;
-    EXPECT_TRUE(modxpstyle::WriteStyleManifest(p, identity, true, overwrite));
-    EXPECT_FALSE(overwrite);
+    EXPECT_TRUE(Write(true, true));
     EXPECT_EQ(Content(), "old");
 }
 
@@ -121,8 +119,7 @@ TEST_F(Manifest, ANewManifestRestartsTheProgramQuotedWithItsArguments) {
         std::filesystem::create_directories(e.hostPath(folder));
         e.setModulePath(folder + "\\Tarrow.exe");
         e.setCommandLine("\"" + folder + "\\Tarrow.exe\"" + arguments);
-        bool overwrite = false;
-        modxpstyle::WriteStyleManifest(fresh.platform(), identity, true, overwrite);
+        modxpstyle::WriteStyleManifest(fresh.platform(), identity, true, false);
         ASSERT_EQ(e.startedProcesses().size(), 1u);
         EXPECT_EQ(e.startedProcesses()[0].commandLine, expected);
         EXPECT_EQ(e.startedProcesses()[0].startup.showWindow, kSwShowNormal);

@@ -36,7 +36,8 @@ struct Uninstaller {
             EXPECT_TRUE(platform::WriteWholeFile(m.p, folder + "\\rollback.exe.manifest", "<x/>"));
         }
         driver.addPictureResource(kBackgroundPictureResource);
-        app = std::make_unique<RollbackApp>(m.p, driver, modxpstyle::ProgramIdentity{1, 0, 0, "u"});
+        app = std::make_unique<RollbackApp>(
+            shell::ProgramContext{m.p, driver, modxpstyle::ProgramIdentity{1, 0, 0, "u"}});
     }
     // Starts the program and lets its timer run until it ends.
     int Run() {

@@ -21,43 +21,52 @@ namespace {
 
 class Started final : public Program {
 public:
-    explicit Started(std::function<void()> start) : start_(std::move(start)) {}
+    Started(ProgramContext context, std::function<void()> start)
+        : Program(context), start_(std::move(start)) {}
     void Start() override { start_(); }
 
 private:
     std::function<void()> start_;
 };
 
+// The program's own way of ending, with a start of the test's.
+ProgramDefinition StartingWith(ProgramDefinition program, std::function<void()> start) {
+    program.make = [start](ProgramContext context) -> std::unique_ptr<Program> {
+        return std::make_unique<Started>(context, start);
+    };
+    return program;
+}
+
 TEST(ProgramShell, EndsAsEachProgramChoseWhenSomethingUnexpectedStopsIt) {
     struct Case {
         const char* name;
+        ProgramDefinition program;
         std::function<void()> start;
-        UnexpectedEnd end;
         std::uint32_t exitCode;
         std::vector<std::string> boxes;
     };
-    const auto tarrow = TarrowApp::UnexpectedEnd();
-    const auto rollback = rollback::RollbackApp::UnexpectedEnd();
+    const auto tarrow = TarrowApp::Definition();
+    const auto rollback = rollback::RollbackApp::Definition();
     const std::vector<Case> cases = {
-        {"a normal end", [] {}, tarrow, 0, {}},
+        {"a normal end", tarrow, [] {}, 0, {}},
         {"Tarrow, a failure",
-         [] { throw std::runtime_error("the disk is on fire"); },
          tarrow,
+         [] { throw std::runtime_error("the disk is on fire"); },
          1,
          {"Tarrow stopped because of an unexpected error: the disk is on fire"}},
         {"Tarrow, out of memory",
-         [] { throw std::bad_alloc(); },
          tarrow,
+         [] { throw std::bad_alloc(); },
          1,
          {"Tarrow stopped because of an unexpected error: std::bad_alloc"}},
         {"Tarrow, something that is no exception class",
-         [] { throw 42; },
          tarrow,
+         [] { throw 42; },
          1,
          {"Tarrow stopped because of an unexpected error: an exception of unknown kind"}},
         {"the uninstaller, a failure",
-         [] { throw std::runtime_error("x"); },
          rollback,
+         [] { throw std::runtime_error("x"); },
          rollback::kExitUnexpected,
          {}},
     };
@@ -65,10 +74,8 @@ TEST(ProgramShell, EndsAsEachProgramChoseWhenSomethingUnexpectedStopsIt) {
         SCOPED_TRACE(c.name);
         testing::TestMachine machine;
         ui::HeadlessDriver driver(machine.platform());
-        const std::uint32_t code = RunProgram(
-            machine.platform(), driver,
-            [&c](platform::Platform&, ui::Driver&) { return std::make_unique<Started>(c.start); },
-            c.end);
+        const std::uint32_t code = RunProgram(machine.platform(), driver, {1, 0, 0, "t"},
+                                              StartingWith(c.program, c.start));
         EXPECT_EQ(code, c.exitCode);
         EXPECT_TRUE(driver.programEnded()) << "through the platform's exit";
         EXPECT_EQ(machine.emulated()->exitCode(), c.exitCode);

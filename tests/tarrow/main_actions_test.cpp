@@ -294,7 +294,7 @@ TEST(MainActionsRefused, SayWhyAndKeepTheMenuAsItWas) {
         c.after(w);
         // The program started again, by whoever runs it now.
         ui::HeadlessDriver driver(w.p);
-        TarrowApp again(w.p, driver, w.identity);
+        TarrowApp again({w.p, driver, w.identity});
         again.Form2().show();
         MainForm& now = again.Form2();
         const bool offered[] = {now.Label5.visible(), now.Label6.visible(), now.Label7.visible()};

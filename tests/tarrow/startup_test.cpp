@@ -187,12 +187,13 @@ TEST_F(FileCheck, HiddenAndSystemFilesCountButFoldersDoNot) {
     }
 }
 
-TEST_F(FileCheck, FindFilesAppendsTheMissingBackslashToTheCallersPath) {
+TEST_F(FileCheck, FindFilesTakesAFolderWithOrWithoutItsBackslashAndCountsWhatItStored) {
     InstallImages();
-    std::string path = Images();
-    app->Check().FindFiles(path, "*.*");
-    EXPECT_EQ(path, Images() + "\\");
+    AddFile("Star.jpg", "more");
+    EXPECT_EQ(app->Check().FindFiles(Images(), "*.*"), kExpectedCount + 1);
     EXPECT_EQ(app->Check().FoundFiles()[0], "exist.jpg");
+    EXPECT_EQ(app->Check().FindFiles(Images() + "\\more\\", "*.*"), 1u) << "the same with it";
+    EXPECT_EQ(app->Check().FoundFiles()[16], "Star.jpg");
 }
 
 TEST_F(FileCheck, AnUnexaminableSysEntryIsPassedOverAndAnyOtherIsReported) {

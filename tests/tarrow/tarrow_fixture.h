@@ -28,7 +28,8 @@ struct TarrowWorld {
     platform::Platform& p = machine.platform();
     ui::HeadlessDriver driver{p};
     modxpstyle::ProgramIdentity identity{1, 0, 0, "Tarrow test"};
-    std::unique_ptr<TarrowApp> app = std::make_unique<TarrowApp>(p, driver, identity);
+    std::unique_ptr<TarrowApp> app =
+        std::make_unique<TarrowApp>(shell::ProgramContext{p, driver, identity});
 
     std::string Images() const { return SystemDirectory() + "\\images"; }
     std::string SystemDirectory() const {

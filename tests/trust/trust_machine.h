@@ -65,7 +65,7 @@ struct TrustMachine {
         ui::HeadlessDriver driver;
         TarrowApp app;
         // The applying account logs on and starts it.
-        explicit Tarrow(TrustMachine& t) : driver(t.m.p), app(t.m.p, driver, t.identity) {
+        explicit Tarrow(TrustMachine& t) : driver(t.m.p), app({t.m.p, driver, t.identity}) {
             t.m.emulated.setLoggedOn(kAlice, true);
             t.m.emulated.runAs(kAlice);
             t.m.emulated.setModulePath(t.m.programFolder + "\\Tarrow.exe");
@@ -121,7 +121,7 @@ struct TrustMachine {
         m.emulated.runAs(account);
         ui::HeadlessDriver driver(m.p);
         driver.addPictureResource(rollback::kBackgroundPictureResource);
-        rollback::RollbackApp app(m.p, driver, identity);
+        rollback::RollbackApp app({m.p, driver, identity});
         app.Start();
         driver.runTimers(10);
         EXPECT_TRUE(driver.messages().empty()) << "a silent uninstall never shows a box";

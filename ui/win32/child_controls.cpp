@@ -21,8 +21,10 @@ bool HasWindow(ControlKind kind) {
 }
 
 const Frame* FrameOf(const Control* control) {
-    const auto* option = dynamic_cast<const OptionButton*>(control);
-    return option != nullptr ? &option->frame() : nullptr;
+    if (control->kind() != ControlKind::OptionButton) {
+        return nullptr;
+    }
+    return &static_cast<const OptionButton*>(control)->frame();
 }
 
 struct WindowKind {
@@ -52,27 +54,35 @@ WindowKind KindOf(ControlKind kind) {
 }
 
 std::string CaptionOf(const Control& control) {
-    if (const auto* button = dynamic_cast<const CommandButton*>(&control)) {
-        return button->caption();
-    }
-    if (const auto* box = dynamic_cast<const CheckBox*>(&control)) {
-        return box->caption();
-    }
-    if (const auto* option = dynamic_cast<const OptionButton*>(&control)) {
-        return option->caption();
-    }
-    if (const auto* frame = dynamic_cast<const Frame*>(&control)) {
-        return frame->caption();
+    switch (control.kind()) {
+    case ControlKind::CommandButton:
+        return static_cast<const CommandButton&>(control).caption();
+    case ControlKind::CheckBox:
+        return static_cast<const CheckBox&>(control).caption();
+    case ControlKind::OptionButton:
+        return static_cast<const OptionButton&>(control).caption();
+    case ControlKind::Frame:
+        return static_cast<const Frame&>(control).caption();
+    case ControlKind::HotArea:
+    case ControlKind::TextLabel:
+    case ControlKind::ProgressBar:
+        break;
     }
     return {};
 }
 
 Font FontOf(const Control& control) {
-    if (const auto* box = dynamic_cast<const CheckBox*>(&control)) {
-        return box->font();
-    }
-    if (const auto* option = dynamic_cast<const OptionButton*>(&control)) {
-        return option->font();
+    switch (control.kind()) {
+    case ControlKind::CheckBox:
+        return static_cast<const CheckBox&>(control).font();
+    case ControlKind::OptionButton:
+        return static_cast<const OptionButton&>(control).font();
+    case ControlKind::HotArea:
+    case ControlKind::TextLabel:
+    case ControlKind::CommandButton:
+    case ControlKind::Frame:
+    case ControlKind::ProgressBar:
+        break;
     }
     return Font{};
 }
@@ -105,20 +115,30 @@ void ShowProgress(HWND bar, const ProgressBar& progress) {
     SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
 }
 
-WPARAM CheckOf(const Control& control) {
-    if (const auto* box = dynamic_cast<const CheckBox*>(&control)) {
-        switch (box->value()) {
-        case CheckState::Checked:
-            return BST_CHECKED;
-        case CheckState::Grayed:
-            return BST_INDETERMINATE;
-        case CheckState::Unchecked:
-            break;
-        }
-        return BST_UNCHECKED;
+WPARAM CheckStateOf(CheckState state) {
+    switch (state) {
+    case CheckState::Checked:
+        return BST_CHECKED;
+    case CheckState::Grayed:
+        return BST_INDETERMINATE;
+    case CheckState::Unchecked:
+        break;
     }
-    if (const auto* option = dynamic_cast<const OptionButton*>(&control)) {
-        return option->selected() ? BST_CHECKED : BST_UNCHECKED;
+    return BST_UNCHECKED;
+}
+
+WPARAM CheckOf(const Control& control) {
+    switch (control.kind()) {
+    case ControlKind::CheckBox:
+        return CheckStateOf(static_cast<const CheckBox&>(control).value());
+    case ControlKind::OptionButton:
+        return static_cast<const OptionButton&>(control).selected() ? BST_CHECKED : BST_UNCHECKED;
+    case ControlKind::HotArea:
+    case ControlKind::TextLabel:
+    case ControlKind::CommandButton:
+    case ControlKind::Frame:
+    case ControlKind::ProgressBar:
+        break;
     }
     return BST_UNCHECKED;
 }

@@ -28,9 +28,12 @@ TOOLINFOA ToolInfo(HWND owner, UINT_PTR id) {
 void HotAreaTips::create(HWND owner, const Form& form, const Dpi& dpi) {
     owner_ = owner;
     for (const auto& control : form.controls()) {
-        const auto* area = dynamic_cast<const HotArea*>(control.get());
-        if (area != nullptr && !area->tooltip().empty()) {
-            tools_.push_back({area, dpi.toPixels(area->rect()), false});
+        if (control->kind() != ControlKind::HotArea) {
+            continue;
+        }
+        const auto& area = static_cast<const HotArea&>(*control);
+        if (!area.tooltip().empty()) {
+            tools_.push_back({&area, dpi.toPixels(area.rect()), false});
         }
     }
     if (tools_.empty()) {

@@ -188,8 +188,9 @@ void Win32Window::show() {
         placed_ = true;
         HWND owner = nullptr;
         if (Form* ownerForm = form_.owner(); ownerForm != nullptr && ownerForm->loaded()) {
-            if (auto* ownerWindow = dynamic_cast<Win32Window*>(ownerForm->native())) {
-                owner = ownerWindow->hwnd();
+            // Every form of this driver has a window of this driver.
+            if (const NativeWindow* ownerWindow = ownerForm->native()) {
+                owner = static_cast<const Win32Window*>(ownerWindow)->hwnd();
             }
         }
         PlaceWindow(hwnd_, form_.design().placement, owner);
@@ -330,7 +331,8 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 // --- Painting
 
 void Win32Window::rebuildSurface() {
-    const auto* picture = dynamic_cast<const Win32Picture*>(form_.picture());
+    // The driver loaded the form's picture: it is one of its own.
+    const auto* picture = static_cast<const Win32Picture*>(form_.picture());
     RECT client{};
     GetClientRect(hwnd_, &client);
     WindowDc screen(hwnd_);
@@ -352,8 +354,11 @@ void Win32Window::paint() {
 void Win32Window::drawTextLabels(HDC dc, const RECT& area) {
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     for (const auto& control : form_.controls()) {
-        const auto* label = dynamic_cast<const TextLabel*>(control.get());
-        if (label == nullptr || !label->visible() || label->caption().empty()) {
+        if (control->kind() != ControlKind::TextLabel) {
+            continue;
+        }
+        const auto* label = static_cast<const TextLabel*>(control.get());
+        if (!label->visible() || label->caption().empty()) {
             continue;
         }
         RECT rect = driver_.dpi().toPixels(label->rect());
