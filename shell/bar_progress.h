@@ -1,5 +1,6 @@
 // A window's progress bar as the shutdown operations see it: the bar's
-// value, maximum and visibility, paced by the window driver's pause.
+// value, maximum and visibility, paced by the window driver's pause. One is
+// made for each operation, which begins its pacing.
 #pragma once
 
 #include "shutdown/progress.h"
@@ -10,7 +11,9 @@ namespace tarrow::shell {
 
 class BarProgress final : public shutdown::Progress {
 public:
-    BarProgress(ui::ProgressBar& bar, ui::Driver& driver) : bar_(bar), driver_(driver) {}
+    BarProgress(ui::ProgressBar& bar, ui::Driver& driver) : bar_(bar), driver_(driver) {
+        driver_.beginPacing();
+    }
 
     float value() const override { return bar_.value(); }
     bool setValue(float value) override { return bar_.setValue(value); }

@@ -58,8 +58,12 @@ public:
     // shows; without one it belongs to the active window, if any.
     virtual int messageBox(const std::string& text, const std::string& title, std::uint32_t style,
                            const Form* owner = nullptr) = 0;
-    // Paces a progress bar for PauseLength(rounds) (ui/pacing.h); the window
-    // thread does nothing else meanwhile.
+    // An operation that paces a progress bar begins: its pauses are planned
+    // from now (see ui/pacer.h).
+    virtual void beginPacing() {}
+    // Paces a progress bar: returns when the pauses planned since the
+    // operation began, PauseLength(rounds) (ui/pacing.h) each, have passed;
+    // the window thread does nothing else meanwhile but paint what is due.
     virtual void pause(std::uint32_t rounds) = 0;
     // Ends the program at once, with all its windows: ExitProcess, which on
     // Windows does not return.

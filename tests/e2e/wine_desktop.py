@@ -61,6 +61,7 @@ class WineDesktop:
         if not self.env.get("DISPLAY"):
             raise RuntimeError("no display: start the prefix with wine-run --start")
         self.processes = []
+        self._last_click = None  # ((x, y), time)
 
     # --- paths
     def drive_c(self) -> Path:
@@ -254,8 +255,7 @@ class WineDesktop:
         while time.monotonic() < deadline:
             window = self.find_window(width, height, name)
             if window is not None:
-                time.sleep(0.3)  # let it paint
-                return self.find_window(width, height, name) or window
+                return window
             time.sleep(0.2)
         return None
 
@@ -286,30 +286,37 @@ class WineDesktop:
         """A left click at a point of the window's client area. Borders are
         assumed even on all sides (no title bar)."""
         border = (window.width - client_width) // 2
-        x = window.x + border + client_x
-        y = window.y + border + client_y
+        self.click_screen(window.x + border + client_x, window.y + border + client_y)
+
+    # Two clicks on one spot closer together than this are a double click.
+    DOUBLE_CLICK_TIME = 0.5
+
+    def click_screen(self, x: int, y: int):
+        """A left click at a screen pixel: the pointer is there (the move is
+        synchronous) before the button goes down. What the click leads to is
+        for the caller to wait for."""
+        if self._last_click is not None and self._last_click[0] == (x, y):
+            wait = self.DOUBLE_CLICK_TIME - (time.monotonic() - self._last_click[1])
+            if wait > 0:
+                time.sleep(wait)
         self.xdotool("mousemove", "--sync", str(x), str(y))
-        time.sleep(0.15)
         self.xdotool("click", "1")
-        time.sleep(0.3)
+        self._last_click = ((x, y), time.monotonic())
 
     # --- windows as Windows sees them, through win_probe.exe
     def use_probe(self, probe: Path):
         self.probe_path = probe
 
-    def probe(self, *args: str, timeout: float = 60, tries: int = 3):
+    def probe(self, *args: str, timeout: float = 60):
         """win_probe's exit code (0, or 1 when what it looked for is not
         there) and its output. A run that did not reach its end (its last
-        line is "end"), as when Wine failed to start it, is tried again (a
-        run that only looks), and reported with what it said when it keeps
-        failing."""
-        for _ in range(tries):
-            code, out, err = self.run_wine(str(self.probe_path), *args, timeout=timeout)
-            lines = out.replace("\r", "").splitlines()
-            if code in (0, 1) and lines and lines[-1] == "end":
-                return code, "\n".join(lines[:-1]) + "\n"
-            time.sleep(0.5)
-        raise RuntimeError(f"win_probe {' '.join(args)} exited {code}: {err.strip()}")
+        line is "end") fails with what it said."""
+        code, out, err = self.run_wine(str(self.probe_path), *args, timeout=timeout)
+        lines = out.replace("\r", "").splitlines()
+        if code in (0, 1) and lines and lines[-1] == "end":
+            return code, "\n".join(lines[:-1]) + "\n"
+        raise RuntimeError(f"win_probe {' '.join(args)} exited {code}, said {out.strip()!r}, "
+                           f"{err.strip()!r}")
 
     def client_windows(self):
         """Every visible top-level window with its class, caption and client
@@ -338,7 +345,6 @@ class WineDesktop:
         while time.monotonic() < deadline:
             window = self.find_client(width, height, caption, class_name)
             if window is not None:
-                time.sleep(0.3)  # let it paint
                 return window
             time.sleep(0.2)
         return None
@@ -353,13 +359,10 @@ class WineDesktop:
 
     def click_client(self, window: "ClientWindow", x: int, y: int):
         """A left click at a client pixel, with the real mouse."""
-        self.xdotool("mousemove", "--sync", str(window.left + x), str(window.top + y))
-        time.sleep(0.15)
-        self.xdotool("click", "1")
-        time.sleep(0.3)
+        self.click_screen(window.left + x, window.top + y)
 
     def press(self, dialog_title: str, button: str) -> bool:
-        return self.probe("press", dialog_title, button, tries=1)[0] == 0
+        return self.probe("press", dialog_title, button)[0] == 0
 
     def watch_for_caption(self, caption: str, seconds: int = 20) -> "CaptionWatch":
         """Starts win_probe looking for a window of that caption and returns
@@ -369,12 +372,11 @@ class WineDesktop:
     def time_bar_after_click(self, window: "ClientWindow", x: int, y: int):
         """Milliseconds from a click at a client pixel to Tarrow's progress
         bar hidden again, or None."""
-        code, out = self.probe("time-bar", "click", str(window.left + x), str(window.top + y),
-                               tries=1)
+        code, out = self.probe("time-bar", "click", str(window.left + x), str(window.top + y))
         return int(out.strip()) if code == 0 else None
 
     def time_bar_after_press(self, dialog_title: str, button: str):
-        code, out = self.probe("time-bar", "press", dialog_title, button, tries=1)
+        code, out = self.probe("time-bar", "press", dialog_title, button)
         return int(out.strip()) if code == 0 else None
 
     def screenshot(self, window: Window, path: Path):

@@ -102,7 +102,7 @@ struct ShutdownMachine {
     platform::Platform& p = machine.platform();
     const std::string programFolder = "C:\\Program Files\\Tarrow";
     const std::string systemDirectory = "C:\\windows\\system32";
-    shutdown::MemoryProgress bar{180.0f};
+    shutdown::MemoryProgress bar;
 
     ShutdownMachine() {
         std::filesystem::create_directories(emulated.hostPath(programFolder));

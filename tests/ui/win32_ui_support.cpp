@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <thread>
 
 namespace tarrow::testing {
@@ -148,8 +149,28 @@ void SendMouse(DWORD flags, POINT screen = {}) {
     SendInput(1, &input, sizeof(input));
 }
 
+// Waits, up to two seconds, until `reached` holds.
+void AwaitState(const std::function<bool()>& reached) {
+    const DWORD start = GetTickCount();
+    while (!reached() && GetTickCount() - start < 2000) {
+        Sleep(1);
+    }
+}
+
+// Moves the mouse there and waits until the system has it there.
 void MoveTo(POINT screen) {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen);
+    AwaitState([screen] {
+        POINT at{};
+        return GetCursorPos(&at) && at.x == screen.x && at.y == screen.y;
+    });
+}
+
+// Presses or lets go of the left button and waits until the system has it
+// so.
+void LeftButton(bool down) {
+    SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    AwaitState([down] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; });
 }
 
 // Runs `act` on another thread and handles this thread's messages until it
@@ -168,35 +189,38 @@ void WhilePumping(const std::function<void()>& act) {
 } // namespace
 
 void RealClick(POINT screen) {
+    // A second click on the same spot within the double-click time would be
+    // the second half of a double click.
+    static POINT lastSpot{-1, -1};
+    static DWORD lastTime = 0;
+    if (screen.x == lastSpot.x && screen.y == lastSpot.y) {
+        const DWORD since = GetTickCount() - lastTime;
+        if (since <= GetDoubleClickTime()) {
+            Sleep(GetDoubleClickTime() - since + 1);
+        }
+    }
     WhilePumping([screen] {
         MoveTo(screen);
-        Sleep(60);
-        SendMouse(MOUSEEVENTF_LEFTDOWN);
-        Sleep(60);
-        SendMouse(MOUSEEVENTF_LEFTUP);
-        Sleep(60);
+        LeftButton(true);
+        LeftButton(false);
     });
+    lastSpot = screen;
+    lastTime = GetTickCount();
 }
 
 void RealDrag(POINT from, POINT to) {
     WhilePumping([from, to] {
         MoveTo(from);
-        Sleep(60);
-        SendMouse(MOUSEEVENTF_LEFTDOWN);
-        Sleep(60);
+        LeftButton(true);
         // A nudge of one pixel starts the drag; the window follows the
         // mouse from there.
         MoveTo({from.x + 1, from.y + 1});
-        Sleep(60);
         constexpr int kSteps = 8;
         for (int step = 1; step <= kSteps; ++step) {
             MoveTo({from.x + (to.x - from.x) * step / kSteps,
                     from.y + (to.y - from.y) * step / kSteps});
-            Sleep(30);
         }
-        Sleep(60);
-        SendMouse(MOUSEEVENTF_LEFTUP);
-        Sleep(60);
+        LeftButton(false);
     });
 }
 

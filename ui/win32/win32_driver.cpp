@@ -1,7 +1,6 @@
 #include "ui/win32/win32_driver.h"
 
 #include "ui/form.h"
-#include "ui/pacing.h"
 #include "ui/win32/picture_loader.h"
 #include "ui/win32/win32_window.h"
 
@@ -72,21 +71,37 @@ int Win32Driver::messageBox(const std::string& text, const std::string& title, s
     return MessageBoxA(ownerWindow, text.c_str(), title.c_str(), style);
 }
 
+PaceClock::TimePoint Win32Driver::SystemClock::now() {
+    return std::chrono::steady_clock::now();
+}
+
+void Win32Driver::SystemClock::sleepFor(std::chrono::nanoseconds duration) {
+    Sleep(static_cast<DWORD>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(duration).count()));
+}
+
+void Win32Driver::SystemClock::yield() {
+    SwitchToThread();
+}
+
+void Win32Driver::beginPacing() {
+    pacer_.begin();
+}
+
 void Win32Driver::pause(std::uint32_t rounds) {
-    // The system's sleep is as coarse as its timer (often 15.6 ms): sleep
-    // through the long part of a pause, then yield until the very end.
-    using Clock = std::chrono::steady_clock;
-    constexpr auto kSleepGrain = std::chrono::milliseconds(20);
-    const auto end = Clock::now() + PauseLength(rounds);
-    for (auto now = Clock::now(); now < end; now = Clock::now()) {
-        const auto left = end - now;
-        if (left > kSleepGrain) {
-            Sleep(static_cast<DWORD>(
-                std::chrono::duration_cast<std::chrono::milliseconds>(left - kSleepGrain).count()));
-        } else {
-            SwitchToThread();
-        }
-    }
+    // Operations move the bar without returning to the message loop: what
+    // they changed is painted here, when a frame is due, in every window of
+    // this thread (the bar, and whatever a window hidden meanwhile
+    // uncovered).
+    pacer_.pause(rounds, [] {
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM) -> BOOL {
+                RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+                return TRUE;
+            },
+            0);
+    });
 }
 
 int Win32Driver::run() {

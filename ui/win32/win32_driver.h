@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ui/driver.h"
+#include "ui/pacer.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/font_cache.h"
 #include "ui/win32/gdi_handles.h"
@@ -32,6 +33,7 @@ public:
     std::shared_ptr<const Picture> loadResourcePicture(int id) override;
     int messageBox(const std::string& text, const std::string& title, std::uint32_t style,
                    const Form* owner = nullptr) override;
+    void beginPacing() override;
     void pause(std::uint32_t rounds) override;
     // Runs the message loop until WM_QUIT and returns its exit code. An
     // exception that escaped a form's event is thrown again from here.
@@ -49,7 +51,17 @@ public:
     std::exception_ptr takeFailure() noexcept;
 
 private:
+    // The system's clock, sleep and yield.
+    class SystemClock final : public PaceClock {
+    public:
+        TimePoint now() override;
+        void sleepFor(std::chrono::nanoseconds duration) override;
+        void yield() override;
+    };
+
     bool oleInitialized_ = false;
+    SystemClock clock_;
+    Pacer pacer_{clock_};
     win32::Dpi dpi_;
     win32::FontCache fonts_;
     win32::WindowHandle hiddenOwner_;

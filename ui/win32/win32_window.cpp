@@ -205,13 +205,8 @@ void Win32Window::show() {
 
 void Win32Window::controlChanged(Control& control) {
     if (children_.has(control)) {
+        // A bar that an operation moves is painted by the driver's pacing.
         children_.update(control);
-        if (control.kind() == ControlKind::ProgressBar) {
-            // Operations move the bar without returning to the message loop:
-            // paint what is due now, the bar and whatever a window that was
-            // hidden meanwhile uncovered.
-            RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        }
         return;
     }
     if (control.kind() == ControlKind::HotArea) {
