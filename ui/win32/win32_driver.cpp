@@ -14,6 +14,13 @@ namespace ui {
 
 namespace {
 
+// Paints what is invalid in a window and its children (32-bit Windows calls
+// this as stdcall, which a lambda cannot be).
+BOOL CALLBACK PaintWhatIsDue(HWND window, LPARAM) {
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return TRUE;
+}
+
 void InitCommonControlClasses() {
     INITCOMMONCONTROLSEX init{};
     init.dwSize = sizeof(init);
@@ -93,15 +100,7 @@ void Win32Driver::pause(std::uint32_t rounds) {
     // they changed is painted here, when a frame is due, in every window of
     // this thread (the bar, and whatever a window hidden meanwhile
     // uncovered).
-    pacer_.pause(rounds, [] {
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND window, LPARAM) -> BOOL {
-                RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-                return TRUE;
-            },
-            0);
-    });
+    pacer_.pause(rounds, [] { EnumThreadWindows(GetCurrentThreadId(), PaintWhatIsDue, 0); });
 }
 
 int Win32Driver::run() {
