@@ -35,6 +35,8 @@ function(tarrow_add_program target)
                    ${CMAKE_CURRENT_BINARY_DIR}/${target}_identity/program_identity.h @ONLY)
     add_executable(${target} WIN32 ${ARG_SOURCES} ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.rc
                    ${PROJECT_SOURCE_DIR}/shell/win32/win_main.cpp
+                   ${PROJECT_SOURCE_DIR}/shell/win32/quiet_terminate.cpp
+                   ${PROJECT_SOURCE_DIR}/shell/win32/runtime_errors.cpp
                    ${PROJECT_SOURCE_DIR}/platform/win32/xp_compat.cpp)
     target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_identity)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${ARG_NAME})

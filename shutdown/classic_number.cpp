@@ -1,9 +1,9 @@
 #include "shutdown/classic_number.h"
 
-#include <charconv>
-#include <limits>
+#include "registry/number_text.h"
+
+#include <algorithm>
 #include <string>
-#include <system_error>
 
 namespace tarrow::shutdown {
 
@@ -65,36 +65,26 @@ double ReadClassicNumber(std::string_view text) {
     if (whole.empty() && fraction.empty()) {
         return 0.0;
     }
-    std::string exponent;
+    long exponent = 0;
     const char marker = cursor.peek();
     if (marker == 'e' || marker == 'E' || marker == 'd' || marker == 'D') {
         cursor.next();
-        std::string sign;
+        bool down = false;
         if (cursor.peek() == '+' || cursor.peek() == '-') {
-            sign = cursor.peek() == '-' ? "-" : "";
+            down = cursor.peek() == '-';
             cursor.next();
         }
-        const std::string digits = TakeDigits(cursor);
         // A marker without digits is no exponent: the number ends before it.
-        if (!digits.empty()) {
-            exponent = sign + digits;
+        // Past any double's range, more digits change nothing.
+        constexpr long kFarBeyond = 100'000;
+        for (const char digit : TakeDigits(cursor)) {
+            exponent = std::min(exponent * 10 + (digit - '0'), kFarBeyond);
         }
+        exponent = down ? -exponent : exponent;
     }
 
-    std::string number = (whole.empty() ? "0" : whole) + "." + (fraction.empty() ? "0" : fraction);
-    if (!exponent.empty()) {
-        number += "e" + exponent;
-    }
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    static_cast<void>(end);
-    if (error == std::errc::result_out_of_range) {
-        // Too large or too small for a double: an exponent's sign tells
-        // which; without one, only a fraction can be too small.
-        const bool tiny = exponent.empty() ? whole.find_first_not_of('0') == std::string::npos
-                                           : exponent.front() == '-';
-        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
-    }
+    const double value =
+        DecimalValue(whole + fraction, exponent - static_cast<long>(fraction.size()));
     return negative ? -value : value;
 }
 

@@ -10,7 +10,7 @@ from collections import Counter
 from pathlib import Path
 
 import e2e_args
-from pe_file import PeFile
+from executable import Executable
 from tarrow_layout import (FILEE, HELP, HELP_CLOSE, INFO, INFO_CLOSE, INTRO, INTRO_START, MAIN,
                            MAIN_EXIT, MAIN_HELP, MAIN_INFO, PROGRAM)
 from wine_desktop import desktop_for
@@ -73,7 +73,7 @@ class TarrowStartup(unittest.TestCase):
         written = self.manifest_file().read_bytes().decode("ascii")
         self.assertIn("Microsoft.Windows.Common-Controls", written)
         # It names the program as the executable's own version record does.
-        record = PeFile(self.program_dir / "Tarrow.exe").version_strings()
+        record = Executable(self.program_dir / "Tarrow.exe").version_strings()
         self.assertIn('    name="Tarrow.exe"/>', written)
         self.assertEqual(
             re.search(r'\n    version="([^"]*)"', written).group(1), record["FileVersion"]
