@@ -31,11 +31,14 @@ shell::ProgramDefinition TarrowApp::Definition() {
 
 void TarrowApp::Wire() {
     // Start-up: the check leads to the intro, or to the missing-files
-    // window, whose picture it has set while loading; the intro leads to the
-    // main window.
-    check_.onPrepare = [this] { filee_.setPicture(PicturePath(platform(), "exist.jpg")); };
+    // window; the intro leads to the main window. The missing-files window
+    // and its picture load only when a file is missing, so they cost the
+    // start window nothing before it shows.
     check_.onAllPresent = [this] { form1_.load(); };
-    check_.onMissing = [this] { filee_.show(); };
+    check_.onMissing = [this] {
+        filee_.setPicture(PicturePath(platform(), "exist.jpg"));
+        filee_.show();
+    };
     form1_.onStart = [this] { form2_.show(); };
 
     // The main window's children, which enable it again when they close.

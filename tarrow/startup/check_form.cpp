@@ -46,9 +46,6 @@ void CheckForm::onLoad() {
     auto& platform = driver().platform();
     // A picture that cannot be loaded leaves its window without one.
     setPicture(PicturePath(platform, "search.jpg"));
-    if (onPrepare) {
-        onPrepare();
-    }
 
     std::copy(kExpectedFiles.begin(), kExpectedFiles.end(), expectedFiles_.begin());
     stepIndex_ = 0;

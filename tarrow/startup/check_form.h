@@ -21,9 +21,6 @@ public:
     // returns how many names it stored.
     std::size_t FindFiles(const std::string& path, const std::string& SearchStr);
 
-    // Raised while loading, once the window has its picture and before the
-    // search: whatever reports missing files is made ready now.
-    std::function<void()> onPrepare;
     // The check's end: every listed file was found (the window has hidden
     // itself), or one is missing (the window stays as it is).
     std::function<void()> onAllPresent;

@@ -36,8 +36,7 @@ TEST_F(Startup, TheRestartedInstanceFindsTheManifestAndChecksItsFiles) {
     EXPECT_TRUE(app->Check().visible());
     ASSERT_NE(app->Check().picture(), nullptr);
     EXPECT_TRUE(app->Check().Timer1.enabled());
-    EXPECT_TRUE(app->Filee().loaded()) << "setting its picture loads it";
-    EXPECT_FALSE(app->Filee().visible());
+    EXPECT_FALSE(app->Filee().loaded()) << "the missing-files window waits until a file is missing";
 }
 
 TEST_F(Startup, ACompleteFolderLeadsThroughSixteenStepsToTheIntroWindow) {
@@ -96,6 +95,9 @@ TEST_F(Startup, AMissingOrMisspelledFileShowsFileeAndStopsThere) {
         c.prepare(fresh);
         fresh.StartAndCheck();
         EXPECT_TRUE(fresh.app->Filee().visible());
+        const bool hasPicture = fresh.p.GetFileAttributesA(fresh.Images() + "\\exist.jpg") !=
+                                platform::kInvalidFileAttributes;
+        EXPECT_EQ(fresh.app->Filee().picture() != nullptr, hasPicture);
         EXPECT_TRUE(fresh.app->Check().visible());
         EXPECT_FALSE(fresh.app->Form1().loaded());
         EXPECT_FALSE(fresh.app->Check().Timer1.enabled());
