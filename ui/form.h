@@ -68,7 +68,7 @@ public:
     bool setPicture(const std::string& path);
     // The same with a picture stored in the executable.
     bool setResourcePicture(int id);
-    const Picture* picture() const { return picture_.get(); }
+    const std::shared_ptr<const Picture>& picture() const { return picture_; }
 
     const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
     const std::vector<std::unique_ptr<Timer>>& timers() const { return timers_; }

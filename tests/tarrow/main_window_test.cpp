@@ -187,13 +187,13 @@ TEST_F(MainWindow, RatingWindowsCloseAnywhereAndKeepTheirPicture) {
         SCOPED_TRACE(rating->name());
         form2().setEnabled(false);
         rating->show(&form2());
-        const ui::Picture* first = rating->picture();
+        const ui::Picture* first = rating->picture().get();
         ASSERT_NE(first, nullptr);
         driver.clickAt(*rating, {100, 100});
         EXPECT_FALSE(rating->visible());
         EXPECT_TRUE(form2().enabled());
         rating->show(&form2());
-        EXPECT_EQ(rating->picture(), first) << "loaded once, shown again";
+        EXPECT_EQ(rating->picture().get(), first) << "loaded once, shown again";
         rating->hide();
     }
 }

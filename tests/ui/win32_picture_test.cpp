@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
 
 namespace tarrow::testing {
 namespace {
@@ -63,6 +64,25 @@ TEST(Win32Picture, FillsTheClientAreaTheRightWayUpAndStretched) {
         EXPECT_TRUE(Near(PixelAt(window, at(390, kWorkingBand + 6)), kBackground));
         EXPECT_TRUE(Near(PixelAt(window, at(390, kWorkingHeight - 6)), kBackground));
         EXPECT_TRUE(Near(PixelAt(window, at(200, 150)), kBackground));
+    }
+}
+
+TEST(Win32Picture, APictureSetOnAShownWindowReplacesTheOldOne) {
+    ui::Win32Driver driver(RealWindows());
+    TestForm form(driver, Design("Working", kWorkingWidth, kWorkingHeight));
+    ASSERT_TRUE(form.setPicture(ImagePath("Working.jpg")));
+    form.show();
+    HWND window = WindowOf(form);
+    // Star.jpg (399 × 99, stretched here) has a dark band over its left 92
+    // columns where Working.jpg, drawn at its own size, is light.
+    const POINT left{10, 180};
+    ASSERT_TRUE(Near(PixelAt(window, left), kBackground));
+    for (const char* picture : {"Star.jpg", "Working.jpg", "Star.jpg"}) {
+        SCOPED_TRACE(picture);
+        ASSERT_TRUE(form.setPicture(ImagePath(picture)));
+        Pump(50);
+        const COLORREF expected = std::string(picture) == "Star.jpg" ? kSlate : kBackground;
+        EXPECT_TRUE(Near(PixelAt(window, left), expected));
     }
 }
 

@@ -39,8 +39,32 @@ GlobalMemory ReadIntoGlobalMemory(const std::string& path, DWORD& size) {
 
 } // namespace
 
+namespace {
+
+std::optional<Win32Picture::OwnBitmap> OwnBitmapOf(IPicture& picture) {
+    SHORT type = PICTYPE_UNINITIALIZED;
+    DWORD attributes = 0;
+    OLE_HANDLE handle = 0;
+    if (FAILED(picture.get_Type(&type)) || type != PICTYPE_BITMAP ||
+        FAILED(picture.get_Attributes(&attributes)) || (attributes & PICTURE_TRANSPARENT) != 0 ||
+        FAILED(picture.get_Handle(&handle))) {
+        return std::nullopt;
+    }
+    // OLE_HANDLE is 32 bits wide everywhere, as GDI handles' values are.
+    auto* bitmap = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
+    BITMAP shape{};
+    if (GetObjectA(bitmap, sizeof shape, &shape) != sizeof shape || shape.bmWidth <= 0 ||
+        shape.bmHeight <= 0) {
+        return std::nullopt;
+    }
+    return Win32Picture::OwnBitmap{bitmap, {shape.bmWidth, shape.bmHeight}};
+}
+
+} // namespace
+
 Win32Picture::Win32Picture(std::string path, ComPtr<IPicture> picture, SIZE himetric)
-    : path_(std::move(path)), picture_(std::move(picture)), himetric_(himetric) {}
+    : path_(std::move(path)), picture_(std::move(picture)), himetric_(himetric),
+      ownBitmap_(OwnBitmapOf(*picture_.get())) {}
 
 bool Win32Picture::render(HDC dc, int width, int height) const {
     // HIMETRIC runs upwards: the source starts at the bottom edge and has a

@@ -2,6 +2,8 @@
 
 #include "ui/win32/picture_loader.h"
 
+#include <utility>
+
 namespace ui::win32 {
 
 PictureSurface::~PictureSurface() {
@@ -9,40 +11,55 @@ PictureSurface::~PictureSurface() {
 }
 
 void PictureSurface::clear() {
-    // The bitmap must leave the memory DC before either is deleted.
+    // The bitmap must leave the memory DC before either is freed.
     if (dc_ && previous_ != nullptr) {
         SelectObject(dc_.get(), previous_);
     }
     previous_ = nullptr;
-    bitmap_.reset();
     dc_.reset();
+    stretched_.reset();
+    picture_.reset();
     size_ = {};
 }
 
-void PictureSurface::rebuild(const Win32Picture* picture, HDC reference, SIZE size) {
+void PictureSurface::rebuild(std::shared_ptr<const Win32Picture> picture, HDC reference,
+                             SIZE size) {
     clear();
     if (picture == nullptr || size.cx <= 0 || size.cy <= 0) {
         return;
     }
     MemoryDc dc(CreateCompatibleDC(reference));
-    BitmapHandle bitmap(CreateCompatibleBitmap(reference, size.cx, size.cy));
-    if (!dc || !bitmap) {
+    if (!dc) {
         return;
     }
-    HGDIOBJ previous = SelectObject(dc.get(), bitmap.get());
-    if (previous == nullptr || previous == gdiError()) {
-        return;
-    }
-    // Smooth scaling when the screen's DPI stretches the picture.
-    SetStretchBltMode(dc.get(), HALFTONE);
-    SetBrushOrgEx(dc.get(), 0, 0, nullptr);
-    if (!picture->render(dc.get(), size.cx, size.cy)) {
-        SelectObject(dc.get(), previous);
-        return;
+    const auto own = picture->ownBitmap();
+    if (own && own->size.cx == size.cx && own->size.cy == size.cy) {
+        HGDIOBJ previous = SelectObject(dc.get(), own->bitmap);
+        if (previous == nullptr || previous == gdiError()) {
+            return;
+        }
+        previous_ = previous;
+        picture_ = std::move(picture);
+    } else {
+        BitmapHandle stretched(CreateCompatibleBitmap(reference, size.cx, size.cy));
+        if (!stretched) {
+            return;
+        }
+        HGDIOBJ previous = SelectObject(dc.get(), stretched.get());
+        if (previous == nullptr || previous == gdiError()) {
+            return;
+        }
+        // Smooth scaling when the screen's DPI stretches the picture.
+        SetStretchBltMode(dc.get(), HALFTONE);
+        SetBrushOrgEx(dc.get(), 0, 0, nullptr);
+        if (!picture->render(dc.get(), size.cx, size.cy)) {
+            SelectObject(dc.get(), previous);
+            return;
+        }
+        previous_ = previous;
+        stretched_ = std::move(stretched);
     }
     dc_ = std::move(dc);
-    bitmap_ = std::move(bitmap);
-    previous_ = previous;
     size_ = size;
 }
 

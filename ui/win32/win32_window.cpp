@@ -327,11 +327,11 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Win32Window::rebuildSurface() {
     // The driver loaded the form's picture: it is one of its own.
-    const auto* picture = static_cast<const Win32Picture*>(form_.picture());
+    auto picture = std::static_pointer_cast<const Win32Picture>(form_.picture());
     RECT client{};
     GetClientRect(hwnd_, &client);
     WindowDc screen(hwnd_);
-    surface_.rebuild(picture, screen.get(), {client.right, client.bottom});
+    surface_.rebuild(std::move(picture), screen.get(), {client.right, client.bottom});
     children_.clearBackgrounds();
 }
 
