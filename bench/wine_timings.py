@@ -1,10 +1,18 @@
-"""Times the three operations in the real Tarrow.exe under Wine, with its
-real pacing: from the click that starts each (for the speed-up, the Retry in
-its warning) to the main window's progress bar hidden again, as seen by
-win_probe.exe inside the prefix. Prints one JSON object of milliseconds."""
+"""Times Tarrow under Wine and prints one JSON object:
+ - "first_window": milliseconds from the start to the first paint of the
+   first window's picture, for Tarrow.exe, rollback.exe and the two minimal
+   programs of bench/, started in alternation by first_window.exe inside the
+   prefix;
+ - "peak_kb": the peak working set of Tarrow.exe after the operations below
+   and of the blank program at its first window, each read while it runs;
+ - "apply", "restore", "rating": the three operations in the real Tarrow.exe
+   with its real pacing, from the click that starts each (for the speed-up,
+   the Retry in its warning) to the main window's progress bar hidden again,
+   as seen by win_probe.exe inside the prefix."""
 
 import argparse
 import json
+import statistics
 import sys
 import time
 from pathlib import Path
@@ -16,6 +24,41 @@ from tarrow_layout import (COMMAND1, INTRO, INTRO_START, MAIN, MAIN_RATE, MAIN_R
 import tarrow_session  # noqa: E402
 from wine_desktop import desktop_for  # noqa: E402
 
+IMAGES = r"C:\windows\system32\images"
+SEARCH = IMAGES + r"\search.jpg"
+# Each program: the picture its first window shows over its whole client
+# area ("-" for none) and the command line that starts it ("{bin}": the
+# folder of the bench programs). The pixel looked at lies clear of every
+# control.
+FIRST_WINDOWS = {
+    "blank": ("-", [r"{bin}\bench_blank.exe"]),
+    "picture": (SEARCH, [r"{bin}\bench_picture.exe", SEARCH]),
+    "Tarrow.exe": (SEARCH, [PROGRAM]),
+    "rollback.exe": (IMAGES + r"\rollback.jpg", [IMAGES + r"\rollback.exe"]),
+}
+
+
+def first_windows(desktop, bin_dir, rounds):
+    """Starts the programs in alternation, `rounds` times each: the
+    milliseconds to each first painted window, and the blank program's
+    median peak working set in KB."""
+    bin_dir = Path(bin_dir).resolve()
+    windows_bin = "Z:" + str(bin_dir).replace("/", "\\")
+    times = {name: [] for name in FIRST_WINDOWS}
+    blank_peaks = []
+    for _ in range(rounds):
+        for name, (picture, command) in FIRST_WINDOWS.items():
+            command = [part.format(bin=windows_bin) for part in command]
+            code, out, err = desktop.run_wine(str(bin_dir / "first_window.exe"), picture, "20",
+                                              "20", *command)
+            if code != 0:
+                raise RuntimeError(f"first window of {name}: {err.strip()}")
+            _, painted, peak = (int(field) for field in out.split())
+            times[name].append(painted)
+            if name == "blank":
+                blank_peaks.append(peak)
+    return times, round(statistics.median(blank_peaks))
+
 
 def main():
     parser = argparse.ArgumentParser()
@@ -25,6 +68,7 @@ def main():
     parser.add_argument("--images", required=True)
     parser.add_argument("--scripts", required=True)
     parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--first-window-rounds", type=int, default=15)
     args = parser.parse_args()
 
     desktop = desktop_for(args)
@@ -36,6 +80,11 @@ def main():
     def fail(what):
         desktop.end_all("Tarrow.exe")
         sys.exit(f"wine_timings: {what}")
+
+    try:
+        first, blank_peak = first_windows(desktop, args.bin, args.first_window_rounds)
+    except RuntimeError as error:
+        fail(error)
 
     desktop.start(PROGRAM)
     intro = desktop.wait_for_client(*INTRO, caption="Tarrow") or fail("no intro window")
@@ -59,7 +108,13 @@ def main():
 
         took = desktop.time_bar_after_click(main_window, *MAIN_RESTORE) or fail("the restore")
         times["restore"].append(took)
+    code, out, _ = desktop.run_wine(str(Path(args.bin).resolve() / "first_window.exe"), "peak",
+                                    "Tarrow.exe")
+    if code != 0:
+        fail("no peak working set of Tarrow.exe")
     desktop.end_all("Tarrow.exe")
+    times["first_window"] = first
+    times["peak_kb"] = {"Tarrow.exe": int(out), "blank": blank_peak}
     print(json.dumps(times))
 
 
