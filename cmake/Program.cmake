@@ -11,7 +11,9 @@
 #   The 32-bit Release build is what users get: its programs carry no symbols
 #   and no debug information (the static C++ runtime brings much of both).
 #   The 64-bit build only runs the tests under 64-bit Wine and keeps its
-#   symbols, so that Wine's backtraces name functions.
+#   symbols, so that Wine's backtraces name functions. Every build writes the
+#   linker's map beside the program (<exe name>.map), which
+#   bench/size_report.py sums up.
 #   SHIPPED_MANIFEST also puts the side-by-side manifest that the program
 #   writes beside itself into bin/, made by the same template code, for a
 #   setup program to install with it.
@@ -41,6 +43,8 @@ function(tarrow_add_program target)
     target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_identity)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${ARG_NAME})
     target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES})
+    target_link_options(${target} PRIVATE
+                        "-Wl,-Map=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${ARG_NAME}.map")
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
         target_link_options(${target} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
     endif()
