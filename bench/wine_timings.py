@@ -68,7 +68,7 @@ def main():
     parser.add_argument("--images", required=True)
     parser.add_argument("--scripts", required=True)
     parser.add_argument("--rounds", type=int, default=3)
-    parser.add_argument("--first-window-rounds", type=int, default=15)
+    parser.add_argument("--first-window-rounds", type=int, default=21)
     args = parser.parse_args()
 
     desktop = desktop_for(args)

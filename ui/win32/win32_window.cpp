@@ -328,11 +328,16 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void Win32Window::rebuildSurface() {
     // The driver loaded the form's picture: it is one of its own.
     auto picture = std::static_pointer_cast<const Win32Picture>(form_.picture());
+    children_.clearBackgrounds();
+    if (picture == nullptr) {
+        // A window made before its picture is set needs no device context.
+        surface_.rebuild(nullptr, nullptr, {});
+        return;
+    }
     RECT client{};
     GetClientRect(hwnd_, &client);
     WindowDc screen(hwnd_);
     surface_.rebuild(std::move(picture), screen.get(), {client.right, client.bottom});
-    children_.clearBackgrounds();
 }
 
 void Win32Window::paint() {
