@@ -99,6 +99,17 @@ public:
     virtual bool MoveFileExA(const std::string& from, const std::string& to,
                              std::uint32_t flags) = 0;
 
+    // --- Named objects (kernel32).
+    // Creates the named mutex or, when one of that name exists, opens it
+    // and sets the last error to kErrorAlreadyExists. 0 on failure. The
+    // object lives while any handle to it is open.
+    virtual Handle CreateMutexA(const SecurityAttributes* security, bool initialOwner,
+                                const std::string& name) = 0;
+    // Opens an existing named mutex: 0 with kErrorFileNotFound when none of
+    // that name exists.
+    virtual Handle OpenMutexA(std::uint32_t access, bool inheritHandle,
+                              const std::string& name) = 0;
+
     // --- Common controls (comctl32): registers their window classes.
     virtual void InitCommonControls() = 0;
 

@@ -95,6 +95,9 @@ constexpr std::uint16_t kSwShowNormal = 1;
 
 // WaitForSingleObject.
 constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
+// Access to a synchronization object (a mutex): enough to wait on it.
+constexpr std::uint32_t kSynchronize = 0x00100000u;
+
 constexpr std::uint32_t kWaitObject0 = 0;
 constexpr std::uint32_t kWaitTimeout = 0x102;
 constexpr std::uint32_t kWaitFailed = 0xFFFFFFFFu;

@@ -2,6 +2,7 @@
 
 #include "manifest/modxpstyle.h"
 #include "shell/bar_progress.h"
+#include "shell/running_mark.h"
 #include "shutdown/saved_copy.h"
 
 #include <utility>
@@ -61,6 +62,12 @@ std::uint32_t ExitCodeOf(shutdown::RestoreOutcome outcome) {
 void UninstallForm::Timer1_Timer() {
     Timer1.setEnabled(false); // the work runs once
     auto& platform = driver().platform();
+    if (shell::TarrowRuns(platform)) {
+        // Its windows would go on showing the settings it found, and a
+        // speed-up it runs would write over what comes back.
+        driver().endProgram(kExitTarrowRunning);
+        return;
+    }
     shell::BarProgress progress(PB1, driver());
     // A complete restore uses the saved files up in both folders; an
     // incomplete one keeps them for a later run, and the exit code tells

@@ -1,6 +1,7 @@
 // Form1, the uninstaller's one window ("Uninstalling"): on its first timer
 // tick it puts the saved settings back, deletes every saved file and ends
-// the program. It never waits for the user.
+// the program; while Tarrow.exe runs it does none of it. It never waits for
+// the user.
 #pragma once
 
 #include "manifest/manifest_text.h"
@@ -28,6 +29,8 @@ inline constexpr std::uint32_t kExitIncomplete = 1;
 inline constexpr std::uint32_t kExitDamaged = 2;
 // Something unexpected stopped it.
 inline constexpr std::uint32_t kExitUnexpected = 3;
+// Tarrow.exe runs: nothing was put back and every saved file is kept.
+inline constexpr std::uint32_t kExitTarrowRunning = 4;
 
 // The uninstaller's exit code for how its restore ended.
 std::uint32_t ExitCodeOf(shutdown::RestoreOutcome outcome);

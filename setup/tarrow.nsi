@@ -10,8 +10,14 @@
 ; /FORCE removes Tarrow all the same and keeps the saved files, saying where
 ; they lie. /S installs and uninstalls silently: no window, no message.
 ;
-; makensis -DARCH=x86|amd64 -DBIN=<built programs> -DIMAGES=<pictures>
-;          -DVERSION=<major.minor.patch> -DICON=<icon> -DOUTFILE=<setup exe>
+; It refuses to install while Tarrow.msi is installed, and says to remove
+; that first: the two would share every file.
+;
+; makensis -DARCH=x86|amd64 -DVERSION=<major.minor.patch> -DICON=<icon>
+;          -DFILES=<installed-files.nsh> -DOUTFILE=<setup exe>
+;
+; installed-files.nsh, which CMake writes from the one list of installed
+; files that Tarrow.msi is made from too, names each file with its source.
 ;
 ; The shipped setup is 32-bit (x86). On 64-bit Windows its "system
 ; directory" is the one a 32-bit GetSystemDirectoryA names, where the 32-bit
@@ -34,6 +40,7 @@ Unicode true
 !define START_MENU_DIR "$SMPROGRAMS\Tarrow"
 
 !define TARROW_KEY "Software\Tarrow"
+!define PACKAGE_KEY "Software\Tarrow\Package"
 !if "${ARCH}" == "amd64"
     !define PROGRAM_DIR "$PROGRAMFILES64\Tarrow"
 !else
@@ -63,27 +70,17 @@ VIAddVersionKey "LegalCopyright" "Tarrow"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; Everything the programs need in the images folder.
-!macro ImagesFolderFiles Action
-    !insertmacro ${Action} "exist.jpg"
-    !insertmacro ${Action} "Fast.jpg"
-    !insertmacro ${Action} "Helpregistered.jpg"
-    !insertmacro ${Action} "main(with).jpg"
-    !insertmacro ${Action} "manu 2.jpg"
-    !insertmacro ${Action} "Normal.jpg"
-    !insertmacro ${Action} "Off.jpg"
-    !insertmacro ${Action} "Recomend.jpg"
-    !insertmacro ${Action} "rollback.jpg"
-    !insertmacro ${Action} "search.jpg"
-    !insertmacro ${Action} "Slow.jpg"
-    !insertmacro ${Action} "Star.jpg"
-    !insertmacro ${Action} "Working.jpg"
+!include "${FILES}"
+!macro InstallFile Source Name
+    File "${Source}"
 !macroend
-!macro InstallPicture Name
-    File "${IMAGES}/${Name}"
-!macroend
-!macro RemovePicture Name
+!macro RemoveImagesFile Source Name
+    ; The manifest is written hidden and system by the program itself.
+    SetFileAttributes "${IMAGES_DIR}\${Name}" NORMAL
     Delete "${IMAGES_DIR}\${Name}"
+!macroend
+!macro RemoveProgramFile Source Name
+    Delete "$INSTDIR\${Name}"
 !macroend
 
 !macro ForEveryone
@@ -97,6 +94,13 @@ Function .onInit
     !insertmacro ForEveryone
     ; /D= was read before this: the folder is Program Files' all the same.
     StrCpy $INSTDIR "${PROGRAM_DIR}"
+    ; Tarrow.msi keeps its product code here while it is installed.
+    ReadRegStr $0 HKLM "${PACKAGE_KEY}" "ProductCode"
+    ${If} $0 != ""
+        MessageBox MB_OK|MB_ICONSTOP "Tarrow is already installed from its Windows Installer package (Tarrow.msi). Remove that one first, in the installed programs or with:$\r$\n$\r$\nmsiexec /x $0$\r$\n$\r$\nthen run this setup again." /SD IDOK
+        SetErrorLevel 2
+        Quit
+    ${EndIf}
 FunctionEnd
 
 Function un.onInit
@@ -105,12 +109,10 @@ FunctionEnd
 
 Section "Tarrow"
     SetOutPath "$INSTDIR"
-    File "${BIN}/Tarrow.exe"
+    !insertmacro programFolderFiles InstallFile
 
     SetOutPath "${IMAGES_DIR}"
-    !insertmacro ImagesFolderFiles InstallPicture
-    File "${BIN}/rollback.exe"
-    File "${BIN}/rollback.exe.manifest"
+    !insertmacro imagesFolderFiles InstallFile
 
     SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -150,7 +152,12 @@ Section "Uninstall"
     ${EndIf}
     ${If} $0 != "0"
         ${If} $R1 != "yes"
-            MessageBox MB_OK|MB_ICONSTOP "Tarrow could not put all of the saved shutdown settings back, so it stays installed and keeps them.$\r$\n$\r$\nStart Tarrow and use its restore, then uninstall again. To remove Tarrow all the same, run its uninstaller with /FORCE." /SD IDOK
+            ${If} $0 == "4"
+                ; rollback.exe found Tarrow running and put nothing back.
+                MessageBox MB_OK|MB_ICONSTOP "Tarrow is running. Close it, then uninstall again." /SD IDOK
+            ${Else}
+                MessageBox MB_OK|MB_ICONSTOP "Tarrow could not put all of the saved shutdown settings back, so it stays installed and keeps them.$\r$\n$\r$\nStart Tarrow and use its restore, then uninstall again. To remove Tarrow all the same, run its uninstaller with /FORCE." /SD IDOK
+            ${EndIf}
             DetailPrint "Tarrow stays installed: rollback.exe ended with $0."
             ; Quit keeps the error level; Abort would end with 0 when silent.
             SetErrorLevel 2
@@ -163,14 +170,10 @@ Section "Uninstall"
         DeleteRegKey HKLM "${TARROW_KEY}"
     ${EndIf}
 
-    !insertmacro ImagesFolderFiles RemovePicture
-    Delete "${IMAGES_DIR}\rollback.exe"
-    ; Written hidden and system by the program itself; the same text is shipped.
-    SetFileAttributes "${IMAGES_DIR}\rollback.exe.manifest" NORMAL
-    Delete "${IMAGES_DIR}\rollback.exe.manifest"
+    !insertmacro imagesFolderFiles RemoveImagesFile
     RMDir "${IMAGES_DIR}"
 
-    Delete "$INSTDIR\Tarrow.exe"
+    !insertmacro programFolderFiles RemoveProgramFile
     SetFileAttributes "$INSTDIR\Tarrow.exe.manifest" NORMAL
     Delete "$INSTDIR\Tarrow.exe.manifest"
     Delete "$INSTDIR\uninstall.exe"

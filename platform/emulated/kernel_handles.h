@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <variant>
 
 namespace platform::emulated {
@@ -27,9 +28,13 @@ struct ProcessObject {
 struct ThreadObject {
     std::uint32_t id = 0;
 };
+// A handle to a named mutex; the mutex lives while any handle names it.
+struct MutexObject {
+    std::string name;
+};
 
-using KernelObject =
-    std::variant<TokenObject, ProcessObject, ThreadObject, PipeEnd, std::unique_ptr<OpenFile>>;
+using KernelObject = std::variant<TokenObject, ProcessObject, ThreadObject, PipeEnd,
+                                  std::unique_ptr<OpenFile>, MutexObject>;
 
 class KernelHandles {
 public:
@@ -45,6 +50,18 @@ public:
     template <typename T> T* find(Handle handle) {
         const auto it = objects_.find(handle);
         return it == objects_.end() ? nullptr : std::get_if<T>(&it->second);
+    }
+
+    // Whether a handle to the named mutex is open. Names are case-sensitive,
+    // as Windows' object names are.
+    bool mutexExists(const std::string& name) const {
+        for (const auto& [handle, object] : objects_) {
+            const auto* mutex = std::get_if<MutexObject>(&object);
+            if (mutex != nullptr && mutex->name == name) {
+                return true;
+            }
+        }
+        return false;
     }
 
     bool close(Handle handle) { return objects_.erase(handle) != 0; }

@@ -332,6 +332,21 @@ void Win32Platform::InitCommonControls() {
     ::InitCommonControls();
 }
 
+Handle Win32Platform::CreateMutexA(const SecurityAttributes* security, bool initialOwner,
+                                   const std::string& name) {
+    SECURITY_ATTRIBUTES attributes{};
+    if (security != nullptr) {
+        attributes = ToWin32(*security);
+    }
+    return FromHandle(::CreateMutexA(security != nullptr ? &attributes : nullptr,
+                                     initialOwner ? TRUE : FALSE, name.c_str()));
+}
+
+Handle Win32Platform::OpenMutexA(std::uint32_t access, bool inheritHandle,
+                                 const std::string& name) {
+    return FromHandle(::OpenMutexA(access, inheritHandle ? TRUE : FALSE, name.c_str()));
+}
+
 bool Win32Platform::CreatePipe(Handle* readEnd, Handle* writeEnd,
                                const SecurityAttributes* security, std::uint32_t size) {
     SECURITY_ATTRIBUTES attributes{};

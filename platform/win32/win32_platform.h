@@ -54,6 +54,9 @@ public:
                    std::uint32_t* written) override;
     bool FlushFileBuffers(Handle file) override;
     bool MoveFileExA(const std::string& from, const std::string& to, std::uint32_t flags) override;
+    Handle CreateMutexA(const SecurityAttributes* security, bool initialOwner,
+                        const std::string& name) override;
+    Handle OpenMutexA(std::uint32_t access, bool inheritHandle, const std::string& name) override;
     void InitCommonControls() override;
     bool CreatePipe(Handle* readEnd, Handle* writeEnd, const SecurityAttributes* security,
                     std::uint32_t size) override;

@@ -1,5 +1,6 @@
 #include "tarrow/program/tarrow_app.h"
 
+#include "shell/running_mark.h"
 #include "tarrow/pictures.h"
 
 #include <memory>
@@ -8,10 +9,10 @@
 namespace tarrow {
 
 TarrowApp::TarrowApp(shell::ProgramContext context)
-    : shell::Program(context), check_(context.driver, context.identity), form1_(context.driver),
-      form2_(context.driver), working_(context.driver),
-      filee_(context.driver, PictureWindowId::Filee), star_(context.driver, PictureWindowId::Star),
-      fast_(context.driver, PictureWindowId::Fast),
+    : shell::Program(context), runningMark_(shell::HoldTarrowRunningMark(context.platform)),
+      check_(context.driver, context.identity), form1_(context.driver), form2_(context.driver),
+      working_(context.driver), filee_(context.driver, PictureWindowId::Filee),
+      star_(context.driver, PictureWindowId::Star), fast_(context.driver, PictureWindowId::Fast),
       normal_(context.driver, PictureWindowId::Normal),
       slow_(context.driver, PictureWindowId::Slow), form6_(context.driver, PictureWindowId::Form6),
       form7_(context.driver, PictureWindowId::Form7),

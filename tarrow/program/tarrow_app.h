@@ -2,9 +2,11 @@
 // object exists from the start; each loads (makes its native window, runs
 // its load handler) on first use and is afterwards only shown and hidden
 // until the program ends. The windows raise events; this is where they are
-// connected.
+// connected. While it exists, Tarrow holds the mark that keeps the
+// uninstaller from putting settings back under it.
 #pragma once
 
+#include "platform/handles.h"
 #include "shell/program_shell.h"
 #include "shutdown/rating.h"
 #include "tarrow/main/main_form.h"
@@ -46,6 +48,8 @@ private:
     // Shows a window over the main window, which has disabled itself.
     void OpenOverMain(ui::Form& child);
 
+    // Made first, so that it is held before any window appears.
+    platform::UniqueHandle runningMark_;
     CheckForm check_;
     IntroForm form1_;
     MainForm form2_;

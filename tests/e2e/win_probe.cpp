@@ -21,6 +21,11 @@
 //                                   milliseconds for a visible top-level
 //                                   window captioned CAPTION; exits 0 once it
 //                                   has shown, 1 when SECONDS pass without it
+//   win_probe wait PROGRAM ARGS...  runs the program with those arguments
+//                                   (each quoted when it holds a space), waits
+//                                   for its end and prints its exit code,
+//                                   all 32 bits of it (Wine's loader hands
+//                                   Linux only the low 8: 1603 would read 67)
 //
 // Exits 0 when it did what was asked, 1 when what it looked for is not there,
 // and prints "end" as its last line either way.
@@ -252,6 +257,32 @@ int List() {
     return 0;
 }
 
+int WaitFor(int argc, char** argv) {
+    std::string commandLine;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (!commandLine.empty()) {
+            commandLine += ' ';
+        }
+        commandLine += arg.find(' ') == std::string::npos ? arg : '"' + arg + '"';
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        std::printf("could not start: error %lu\n", GetLastError());
+        return 1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::printf("%lu\n", code);
+    return 0;
+}
+
 int Run(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "list") {
@@ -269,9 +300,12 @@ int Run(int argc, char** argv) {
     if (command == "watch" && argc == 4) {
         return Watch(argv[2], std::atoi(argv[3]));
     }
+    if (command == "wait" && argc >= 3) {
+        return WaitFor(argc, argv);
+    }
     std::fprintf(stderr, "usage: win_probe list | values KEY | press TITLE BUTTON | "
                          "time-bar click X Y | time-bar press TITLE BUTTON | "
-                         "watch CAPTION SECONDS\n");
+                         "watch CAPTION SECONDS | wait PROGRAM ARGS...\n");
     return 2;
 }
 

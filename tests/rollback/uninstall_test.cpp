@@ -3,6 +3,7 @@
 // all is back, keeps them when not, and ends by itself either way.
 #include "rollback/rollback_app.h"
 
+#include "platform/handles.h"
 #include "shutdown/apply.h"
 #include "shutdown/saved_settings.h"
 #include "tests/shutdown/shutdown_machine.h"
@@ -225,6 +226,53 @@ TEST(Uninstall, AfterARestoreInTarrowWritesNothing) {
     EXPECT_EQ(m.emulated.exitCode(), kExitRestored);
     EXPECT_EQ(m.TakeSnapshot(), before);
     EXPECT_EQ(m.Sound(), "new.wav");
+}
+
+// A running Tarrow holds its mark: the uninstall puts nothing back, keeps
+// every saved file and says so. A mark that Tarrow let go (it ended) or
+// another program's mutex does not stop it.
+TEST(Uninstall, WhileTarrowRunsChangesNothing) {
+    struct Case {
+        const char* name;
+        const char* mutex;
+        bool heldWhileItRuns;
+        std::uint32_t exitCode;
+    };
+    const std::vector<Case> cases = {
+        {"Tarrow runs", "Global\\TarrowRunning", true, kExitTarrowRunning},
+        {"Tarrow has ended", "Global\\TarrowRunning", false, kExitRestored},
+        {"another program's mutex", "Global\\Tarrow", true, kExitRestored},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShutdownMachine m;
+        const auto values = AppliedOn(m);
+        const Snapshot applied = m.TakeSnapshot();
+        const auto saved = m.OnDisk(m.InSystemDirectory(kSavedValuesFile));
+        platform::UniqueHandle mark(m.p, m.p.CreateMutexA(nullptr, false, c.mutex));
+        ASSERT_TRUE(mark);
+        if (!c.heldWhileItRuns) {
+            mark.reset();
+        }
+        Uninstaller rollback(m);
+
+        EXPECT_EQ(rollback.Run(), 1);
+
+        EXPECT_TRUE(rollback.driver.programEnded());
+        EXPECT_EQ(m.emulated.exitCode(), c.exitCode);
+        EXPECT_TRUE(rollback.driver.messages().empty());
+        if (c.exitCode == kExitTarrowRunning) {
+            EXPECT_EQ(m.TakeSnapshot(), applied);
+            EXPECT_EQ(m.OnDisk(m.InSystemDirectory(kSavedValuesFile)), saved);
+            EXPECT_TRUE(m.Exists(m.InSystemDirectory(kSavedSoundFile)));
+            EXPECT_EQ(m.MarkerText(kChangeMarker), "1");
+        } else {
+            for (std::size_t k = 0; k < kTimeoutPairCount; ++k) {
+                EXPECT_EQ(m.Text(k), values[k]) << k;
+            }
+            EXPECT_FALSE(m.Exists(m.InSystemDirectory(kSavedValuesFile)));
+        }
+    }
 }
 
 TEST(Uninstall, TheFirstStartWritesTheManifestAndHandsOverToANewInstance) {

@@ -1,5 +1,6 @@
 // Start-up: the manifest step, the file check with its animation, and the
 // road to the intro and main windows.
+#include "shell/running_mark.h"
 #include "tests/tarrow/tarrow_fixture.h"
 
 namespace tarrow {
@@ -25,6 +26,12 @@ TEST_F(Startup, FirstStartWritesTheManifestRestartsAndShowsNothing) {
               "\"C:\\Program Files\\Tarrow\\Tarrow.exe\" ");
     EXPECT_TRUE(driver.programEnded());
     EXPECT_TRUE(driver.createdForms().empty()) << "no window of the first instance appears";
+}
+
+TEST_F(Startup, TarrowIsKnownToRunFromItsMakingToItsEnd) {
+    EXPECT_TRUE(shell::TarrowRuns(p)) << "before any window";
+    app.reset();
+    EXPECT_FALSE(shell::TarrowRuns(p));
 }
 
 TEST_F(Startup, TheRestartedInstanceFindsTheManifestAndChecksItsFiles) {
