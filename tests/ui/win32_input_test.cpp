@@ -166,8 +166,10 @@ TEST(Win32Input, DraggingTheSurfaceMovesTheWindowButNotFromAHotArea) {
     SetWindowPos(window, nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
     const POINT start = ScreenPixel(form, {1500, 1500});
-    RealDrag(start, {start.x + 40, start.y + 30});
     // The window follows the mouse from the first move on.
+    RealDrag(start, {start.x + 40, start.y + 30}, [&](POINT pointer) {
+        return WindowRect(window).left - 100 >= pointer.x - start.x - 1;
+    });
     EXPECT_NEAR(WindowRect(window).left, 140, 1);
     EXPECT_NEAR(WindowRect(window).top, 130, 1);
     const RECT dragged = WindowRect(window);

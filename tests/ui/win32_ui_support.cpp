@@ -208,16 +208,22 @@ void RealClick(POINT screen) {
     lastTime = GetTickCount();
 }
 
-void RealDrag(POINT from, POINT to) {
-    WhilePumping([from, to] {
+void RealDrag(POINT from, POINT to, const std::function<bool(POINT)>& followed) {
+    WhilePumping([from, to, &followed] {
+        const auto moveTo = [&followed](POINT screen) {
+            MoveTo(screen);
+            if (followed) {
+                AwaitState([&] { return followed(screen); });
+            }
+        };
         MoveTo(from);
         LeftButton(true);
         // A nudge of one pixel starts the drag; the window follows the
         // mouse from there.
-        MoveTo({from.x + 1, from.y + 1});
+        moveTo({from.x + 1, from.y + 1});
         constexpr int kSteps = 8;
         for (int step = 1; step <= kSteps; ++step) {
-            MoveTo({from.x + (to.x - from.x) * step / kSteps,
+            moveTo({from.x + (to.x - from.x) * step / kSteps,
                     from.y + (to.y - from.y) * step / kSteps});
         }
         LeftButton(false);

@@ -76,8 +76,10 @@ int DarkPixels(HWND window, const RECT& rect);
 
 // Presses and releases the left button at a screen point, or presses it at
 // `from`, moves one pixel, then on to `to` in steps and releases it there. The input comes from
-// another thread while this one handles messages, as a user's would.
+// another thread while this one handles messages, as a user's would. A drag
+// that should move a window says how to tell that the window has followed
+// the pointer to a point, and each step waits for that, as a hand would.
 void RealClick(POINT screen);
-void RealDrag(POINT from, POINT to);
+void RealDrag(POINT from, POINT to, const std::function<bool(POINT)>& followed = {});
 
 } // namespace tarrow::testing
