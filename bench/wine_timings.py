@@ -3,8 +3,9 @@
    first window's picture, for Tarrow.exe, rollback.exe and the two minimal
    programs of bench/, started in alternation by first_window.exe inside the
    prefix;
- - "peak_kb": the peak working set of Tarrow.exe after the operations below
-   and of the blank program at its first window, each read while it runs;
+ - "peak_kb": the peak working set of Tarrow.exe after the operations below,
+   and of each program above at its first window (medians), each read
+   while the program runs;
  - "apply", "restore", "rating": the three operations in the real Tarrow.exe
    with its real pacing, from the click that starts each (for the speed-up,
    the Retry in its warning) to the main window's progress bar hidden again,
@@ -40,12 +41,12 @@ FIRST_WINDOWS = {
 
 def first_windows(desktop, bin_dir, rounds):
     """Starts the programs in alternation, `rounds` times each: the
-    milliseconds to each first painted window, and the blank program's
-    median peak working set in KB."""
+    milliseconds to each first painted window, and each program's median
+    peak working set in KB at that moment."""
     bin_dir = Path(bin_dir).resolve()
     windows_bin = "Z:" + str(bin_dir).replace("/", "\\")
     times = {name: [] for name in FIRST_WINDOWS}
-    blank_peaks = []
+    peaks = {name: [] for name in FIRST_WINDOWS}
     for _ in range(rounds):
         for name, (picture, command) in FIRST_WINDOWS.items():
             command = [part.format(bin=windows_bin) for part in command]
@@ -55,9 +56,8 @@ def first_windows(desktop, bin_dir, rounds):
                 raise RuntimeError(f"first window of {name}: {err.strip()}")
             _, painted, peak = (int(field) for field in out.split())
             times[name].append(painted)
-            if name == "blank":
-                blank_peaks.append(peak)
-    return times, round(statistics.median(blank_peaks))
+            peaks[name].append(peak)
+    return times, {name: round(statistics.median(kb)) for name, kb in peaks.items()}
 
 
 def main():
@@ -82,7 +82,7 @@ def main():
         sys.exit(f"wine_timings: {what}")
 
     try:
-        first, blank_peak = first_windows(desktop, args.bin, args.first_window_rounds)
+        first, first_peaks = first_windows(desktop, args.bin, args.first_window_rounds)
     except RuntimeError as error:
         fail(error)
 
@@ -114,7 +114,7 @@ def main():
         fail("no peak working set of Tarrow.exe")
     desktop.end_all("Tarrow.exe")
     times["first_window"] = first
-    times["peak_kb"] = {"Tarrow.exe": int(out), "blank": blank_peak}
+    times["peak_kb"] = {"after the operations": int(out), "first window": first_peaks}
     print(json.dumps(times))
 
 
