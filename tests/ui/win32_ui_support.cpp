@@ -173,6 +173,13 @@ void LeftButton(bool down) {
     AwaitState([down] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; });
 }
 
+// Whether the thread is in the system's loop that moves or sizes a window.
+bool SystemMoveLoopRuns(DWORD thread) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE) != 0;
+}
+
 // Runs `act` on another thread and handles this thread's messages until it
 // is done and a little after.
 void WhilePumping(const std::function<void()>& act) {
@@ -209,7 +216,8 @@ void RealClick(POINT screen) {
 }
 
 void RealDrag(POINT from, POINT to, const std::function<bool(POINT)>& followed) {
-    WhilePumping([from, to, &followed] {
+    const DWORD pumping = GetCurrentThreadId();
+    WhilePumping([from, to, &followed, pumping] {
         const auto moveTo = [&followed](POINT screen) {
             MoveTo(screen);
             if (followed) {
@@ -218,9 +226,14 @@ void RealDrag(POINT from, POINT to, const std::function<bool(POINT)>& followed) 
         };
         MoveTo(from);
         LeftButton(true);
-        // A nudge of one pixel starts the drag; the window follows the
-        // mouse from there.
-        moveTo({from.x + 1, from.y + 1});
+        // A nudge of one pixel starts the drag. Where one should start, wait
+        // for the system's move loop: a move sent before the window has
+        // taken the nudge merges with it, and the loop would then measure
+        // from the later point.
+        MoveTo({from.x + 1, from.y + 1});
+        if (followed) {
+            AwaitState([pumping] { return SystemMoveLoopRuns(pumping); });
+        }
         constexpr int kSteps = 8;
         for (int step = 1; step <= kSteps; ++step) {
             moveTo({from.x + (to.x - from.x) * step / kSteps,
