@@ -29,11 +29,12 @@ def open_main_window(desktop, program=PROGRAM):
     desktop.start(program)
     intro = desktop.wait_for_client(*INTRO, caption="Tarrow", timeout=40)
     if intro is None:
-        raise AssertionError("the intro window does not appear")
+        raise AssertionError("the intro window does not appear; " + desktop.what_shows())
     desktop.click_client(intro, *INTRO_START)
     main = desktop.wait_for_client(*MAIN, caption="Tarrow")
     if main is None:
-        raise AssertionError("the intro's hot area does not open the main window")
+        raise AssertionError("the intro's hot area does not open the main window; "
+                             + desktop.what_shows())
     return main
 
 

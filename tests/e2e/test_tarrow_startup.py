@@ -54,7 +54,9 @@ class TarrowStartup(unittest.TestCase):
     def open_main_window(self):
         self.start_with_manifest()
         intro = self.desktop.wait_for_window(*INTRO, name="Tarrow")
-        self.assertIsNotNone(intro, "the intro window appears after the file check")
+        if intro is None:
+            self.fail("the intro window does not appear after the file check; "
+                      + self.desktop.what_shows())
         self.desktop.click(intro, *INTRO_START, INTRO[0])
         main = self.desktop.wait_for_window(*MAIN, name="Tarrow")
         self.assertIsNotNone(main, "the intro's hot area opens the main window")

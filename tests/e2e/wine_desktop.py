@@ -330,6 +330,17 @@ class WineDesktop:
                 )
         return windows
 
+    def what_shows(self) -> str:
+        """What a failed wait saw last: each visible top-level window as
+        Windows has it, and whether Tarrow.exe runs."""
+        try:
+            windows = [f"{w.class_name} \"{w.caption}\" {w.width}x{w.height}"
+                       for w in self.client_windows()]
+        except RuntimeError as error:
+            windows = [f"(no list: {error})"]
+        running = "runs" if self.program_running("Tarrow.exe") else "does not run"
+        return f"visible: {', '.join(windows) or 'nothing'}; Tarrow.exe {running}"
+
     def find_client(self, width: int, height: int, caption=None, class_name="TarrowForm"):
         for window in self.client_windows():
             if (
