@@ -12,11 +12,11 @@ setup program and the package refuse to install beside each other."""
 import os
 import shutil
 import subprocess
-import time
 import unittest
 from pathlib import Path
 
 import e2e_args
+from fresh_prefix import wait_until, wine_run
 import tarrow_session
 from tarrow_layout import OPTION2
 from wine_desktop import desktop_for
@@ -34,22 +34,6 @@ INSTALL_FAILURE = 1603
 CUSTOM_ACTION_FAILED_UNDER_WINE = 1627
 
 ARGS = None
-
-
-def wait_until(condition, timeout=60):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if condition():
-            return True
-        time.sleep(0.5)
-    return condition()
-
-
-def wine_run(*args, check=True):
-    command = [str(Path(ARGS.scripts) / "wine-run"), "--arch", ARGS.arch, "--prefix",
-               ARGS.fresh_prefix, *args]
-    return subprocess.run(command, check=check, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL)
 
 
 def windows_path(path) -> str:
@@ -77,9 +61,9 @@ def installed_files():
 class Package(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        wine_run("--stop", check=False)
+        wine_run(ARGS, "--stop", check=False)
         shutil.rmtree(ARGS.fresh_prefix, ignore_errors=True)
-        wine_run("--start")
+        wine_run(ARGS, "--start")
         cls.desktop = desktop_for(ARGS, ARGS.fresh_prefix)
         drive = cls.desktop.drive_c()
         cls.folders = {
@@ -100,7 +84,7 @@ class Package(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.desktop.end_all("Tarrow.exe")
-        wine_run("--stop", check=False)
+        wine_run(ARGS, "--stop", check=False)
 
     def tearDown(self):
         # Whatever a test left: no Tarrow, no saved files, no change in force.

@@ -8,12 +8,11 @@ and keeps the saved files."""
 
 import os
 import shutil
-import subprocess
-import time
 import unittest
 from pathlib import Path
 
 import e2e_args
+from fresh_prefix import wait_until, wine_run
 import tarrow_session
 from tarrow_layout import OPTION2
 from wine_desktop import desktop_for
@@ -36,28 +35,12 @@ UNINSTALLER = r"C:\Program Files\Tarrow\uninstall.exe"
 IN_PLACE = [r"_?=C:\Program", r"Files\Tarrow"]
 
 
-def wait_until(condition, timeout=60):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if condition():
-            return True
-        time.sleep(0.5)
-    return condition()
-
-
-def wine_run(*args, check=True):
-    command = [str(Path(ARGS.scripts) / "wine-run"), "--arch", ARGS.arch, "--prefix",
-               ARGS.fresh_prefix, *args]
-    return subprocess.run(command, check=check, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL)
-
-
 class Setup(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        wine_run("--stop", check=False)
+        wine_run(ARGS, "--stop", check=False)
         shutil.rmtree(ARGS.fresh_prefix, ignore_errors=True)
-        wine_run("--start")
+        wine_run(ARGS, "--start")
         cls.desktop = desktop_for(ARGS, ARGS.fresh_prefix)
         drive = cls.desktop.drive_c()
         cls.program_dir = drive / "Program Files" / "Tarrow"
@@ -68,7 +51,7 @@ class Setup(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.desktop.end_all("Tarrow.exe")
-        wine_run("--stop", check=False)
+        wine_run(ARGS, "--stop", check=False)
 
     def test_a_silent_install_and_uninstall(self):
         d = self.desktop
