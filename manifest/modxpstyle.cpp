@@ -35,11 +35,12 @@ bool WriteInPlace(Platform& platform, const std::string& path, const std::string
 // An exit code for a new instance whose end could not be learnt.
 constexpr std::uint32_t kUnknownEnd = 1;
 
-// Runs the program again with this process's arguments, and waits for it
-// to end: whoever waits on this process (an uninstall, say) then learns how
-// the new instance ended. The path is quoted, so a folder with spaces cannot
-// make Windows start another program. Nothing when it could not start.
-std::optional<std::uint32_t> RunAgain(Platform& platform) {
+// Runs the program again with this process's arguments and, when `after`
+// asks for it, waits for it to end: whoever waits on this process (an
+// uninstall, say) then learns how the new instance ended. The path is
+// quoted, so a folder with spaces cannot make Windows start another
+// program. The code this process ends with; nothing when it could not start.
+std::optional<std::uint32_t> RunAgain(Platform& platform, AfterRestart after) {
     const std::string module = platform.GetModuleFileNameA();
     const std::string commandLine = "\"" + FolderOf(module) + "\\" + ExeName(platform) + ".exe\" " +
                                     ArgumentsOf(platform.GetCommandLineA());
@@ -53,6 +54,9 @@ std::optional<std::uint32_t> RunAgain(Platform& platform) {
     }
     UniqueHandle process(platform, started.process);
     UniqueHandle thread(platform, started.thread);
+    if (after == AfterRestart::EndAtOnce) {
+        return 0;
+    }
     std::uint32_t exitCode = kUnknownEnd;
     if (platform.WaitForSingleObject(process.get(), kInfinite) != kWaitObject0 ||
         !platform.GetExitCodeProcess(process.get(), &exitCode)) {
@@ -68,7 +72,7 @@ std::string ManifestPath(Platform& platform) {
 }
 
 bool WriteStyleManifest(Platform& platform, const ProgramIdentity& identity, bool restart,
-                        bool overwrite) {
+                        bool overwrite, AfterRestart after) {
     platform.InitCommonControls();
     if (restart) {
         overwrite = false;
@@ -87,7 +91,7 @@ bool WriteStyleManifest(Platform& platform, const ProgramIdentity& identity, boo
     platform.SetFileAttributesA(path, kFileAttributeHidden | kFileAttributeSystem);
 
     if (restart && EntryExists(platform, path, kAnyFile)) {
-        if (const auto exitCode = RunAgain(platform)) {
+        if (const auto exitCode = RunAgain(platform, after)) {
             platform.ExitProcess(*exitCode);
         }
     }

@@ -35,8 +35,10 @@ UninstallForm::UninstallForm(ui::Driver& driver, modxpstyle::ProgramIdentity ide
 
 void UninstallForm::onInitialize() {
     // On the first start this writes the manifest, starts the uninstaller
-    // again and ends here; the new instance finds the manifest.
-    modxpstyle::WriteStyleManifest(driver().platform(), identity_, true, false);
+    // again and ends here with the new instance's code, which the uninstall
+    // that started this one waits for; the new instance finds the manifest.
+    modxpstyle::WriteStyleManifest(driver().platform(), identity_, true, false,
+                                   modxpstyle::AfterRestart::EndWithTheNewInstance);
 }
 
 void UninstallForm::onLoad() {

@@ -38,8 +38,10 @@ CheckForm::CheckForm(ui::Driver& driver, modxpstyle::ProgramIdentity identity)
 }
 
 void CheckForm::onInitialize() {
-    // A restart ends the process here; loading goes no further then.
-    modxpstyle::WriteStyleManifest(driver().platform(), identity_, true, false);
+    // A restart ends the process here at once, leaving the program to the
+    // new instance; loading goes no further then.
+    modxpstyle::WriteStyleManifest(driver().platform(), identity_, true, false,
+                                   modxpstyle::AfterRestart::EndAtOnce);
 }
 
 void CheckForm::onLoad() {

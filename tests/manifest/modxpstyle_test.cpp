@@ -69,7 +69,8 @@ protected:
         emulated.setCommandLine("\"" + folder + "\\Tarrow.exe\"");
     }
     bool Write(bool restart, bool overwrite) {
-        return modxpstyle::WriteStyleManifest(p, identity, restart, overwrite);
+        return modxpstyle::WriteStyleManifest(p, identity, restart, overwrite,
+                                              modxpstyle::AfterRestart::EndAtOnce);
     }
     std::string Content() {
         p.SetFileAttributesA(path, kFileAttributeNormal);
@@ -119,12 +120,38 @@ TEST_F(Manifest, ANewManifestRestartsTheProgramQuotedWithItsArguments) {
         std::filesystem::create_directories(e.hostPath(folder));
         e.setModulePath(folder + "\\Tarrow.exe");
         e.setCommandLine("\"" + folder + "\\Tarrow.exe\"" + arguments);
-        modxpstyle::WriteStyleManifest(fresh.platform(), identity, true, false);
+        modxpstyle::WriteStyleManifest(fresh.platform(), identity, true, false,
+                                       modxpstyle::AfterRestart::EndAtOnce);
         ASSERT_EQ(e.startedProcesses().size(), 1u);
         EXPECT_EQ(e.startedProcesses()[0].commandLine, expected);
         EXPECT_EQ(e.startedProcesses()[0].startup.showWindow, kSwShowNormal);
         EXPECT_TRUE(fresh.platform().exitRequested());
         EXPECT_EQ(e.openHandleCount(), 0u);
+    }
+}
+
+// Tarrow's first instance leaves the program to the new one at once; the
+// uninstaller's waits, so that the uninstall waiting on it learns how the
+// new instance ended.
+TEST_F(Manifest, TheFirstInstanceEndsAtOnceOrWithTheNewOneAsAsked) {
+    constexpr std::uint32_t kNewInstanceCode = 7;
+    const struct {
+        modxpstyle::AfterRestart after;
+        std::uint32_t exitCode;
+    } cases[] = {{modxpstyle::AfterRestart::EndAtOnce, 0},
+                 {modxpstyle::AfterRestart::EndWithTheNewInstance, kNewInstanceCode}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.exitCode);
+        TestMachine fresh;
+        auto& e = *fresh.emulated();
+        std::filesystem::create_directories(e.hostPath(folder));
+        e.setModulePath(folder + "\\Tarrow.exe");
+        e.setRestartExitCode(kNewInstanceCode);
+        modxpstyle::WriteStyleManifest(fresh.platform(), identity, true, false, c.after);
+        EXPECT_EQ(e.startedProcesses().size(), 1u);
+        EXPECT_TRUE(fresh.platform().exitRequested());
+        EXPECT_EQ(e.exitCode(), c.exitCode);
+        EXPECT_EQ(e.openHandleCount(), 0u) << "the new instance's handles are closed";
     }
 }
 
