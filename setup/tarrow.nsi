@@ -36,6 +36,9 @@ Unicode true
 
 !define PRODUCT "Tarrow"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarrow"
+; rollback.exe leaves this value after a complete restore: Tarrow applies
+; nothing while it is there, until the uninstall has removed the program.
+!define UNINSTALLING_VALUE "UninstallInProgress"
 !define IMAGES_DIR "$SYSDIR\images"
 !define START_MENU_DIR "$SMPROGRAMS\Tarrow"
 
@@ -141,7 +144,9 @@ Section "Uninstall"
     ${EndIf}
 
     ; The saved shutdown settings go back first; rollback.exe ends by itself
-    ; and tells by its exit code whether all of them are back.
+    ; and tells by its exit code whether all of them are back. Without it,
+    ; nothing can put a saved copy back: the uninstall then stops as if it
+    ; had failed.
     StrCpy $0 "0"
     ${If} ${FileExists} "${IMAGES_DIR}\rollback.exe"
         ClearErrors
@@ -149,12 +154,19 @@ Section "Uninstall"
         ${If} ${Errors}
             StrCpy $0 "not started"
         ${EndIf}
+    ${ElseIf} ${FileExists} "$SYSDIR\informationS.dat"
+        StrCpy $0 "missing"
     ${EndIf}
     ${If} $0 != "0"
+        ; rollback.exe leaves its mark only after a complete restore; none
+        ; may outlive an uninstall that stops here.
+        DeleteRegValue HKLM "${TARROW_KEY}" "${UNINSTALLING_VALUE}"
         ${If} $R1 != "yes"
             ${If} $0 == "4"
                 ; rollback.exe found Tarrow running and put nothing back.
                 MessageBox MB_OK|MB_ICONSTOP "Tarrow is running. Close it, then uninstall again." /SD IDOK
+            ${ElseIf} $0 == "missing"
+                MessageBox MB_OK|MB_ICONSTOP "The uninstaller rollback.exe is missing from ${IMAGES_DIR}, so the saved shutdown settings in $SYSDIR cannot be put back. Tarrow stays installed.$\r$\n$\r$\nStart Tarrow and use its restore, then uninstall again. To remove Tarrow all the same, run its uninstaller with /FORCE." /SD IDOK
             ${Else}
                 MessageBox MB_OK|MB_ICONSTOP "Tarrow could not put all of the saved shutdown settings back, so it stays installed and keeps them.$\r$\n$\r$\nStart Tarrow and use its restore, then uninstall again. To remove Tarrow all the same, run its uninstaller with /FORCE." /SD IDOK
             ${EndIf}
@@ -165,9 +177,6 @@ Section "Uninstall"
         ${EndIf}
         DetailPrint "rollback.exe ended with $0; the saved settings stay in $SYSDIR."
         MessageBox MB_OK|MB_ICONEXCLAMATION "Tarrow is removed, but not all of the saved shutdown settings could be put back. They are kept in $SYSDIR\informationS.dat and $SYSDIR\Importreg.dat." /SD IDOK
-    ${Else}
-        ; Who applied the change: of no use once everything is back.
-        DeleteRegKey HKLM "${TARROW_KEY}"
     ${EndIf}
 
     !insertmacro imagesFolderFiles RemoveImagesFile
@@ -182,4 +191,14 @@ Section "Uninstall"
     Delete "${START_MENU_DIR}\Tarrow.lnk"
     RMDir "${START_MENU_DIR}"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+    ; Last: who applied the change is of no use once everything is back, and
+    ; the mark that kept Tarrow from applying while it was being removed
+    ; goes with it. After a forced removal that could not put everything
+    ; back, AppliedBy stays beside the saved files: it tells whose they are.
+    ${If} $0 == "0"
+        DeleteRegValue HKLM "${TARROW_KEY}" "AppliedBy"
+    ${EndIf}
+    DeleteRegValue HKLM "${TARROW_KEY}" "${UNINSTALLING_VALUE}"
+    DeleteRegKey /ifempty HKLM "${TARROW_KEY}"
 SectionEnd

@@ -3,8 +3,9 @@ test: a silent install lays every file of the generated list in its place
 (below Program Files, whatever the command line says), after which Tarrow's
 file check passes and the installed-programs entry exists; a silent
 uninstall puts the saved settings back first and removes everything. An
-uninstall that cannot put them back, or that finds Tarrow running, fails and
-leaves everything as it was; TARROWFORCE=1 removes Tarrow all the same and
+uninstall that cannot put them back, that finds Tarrow running, or that
+lacks rollback.exe while a saved copy lies in the system directory, fails
+and leaves everything as it was; TARROWFORCE=1 removes Tarrow all the same and
 keeps the saved files. A package of a higher version replaces the installed
 one without putting the settings back, and an older one is refused. The
 setup program and the package refuse to install beside each other."""
@@ -108,7 +109,9 @@ class Package(unittest.TestCase):
         code, out = self.desktop.probe("wait", "msiexec", action, windows_path(package), "/qn",
                                        *properties, timeout=300)
         self.assertEqual(code, 0, out)
-        return int(out.splitlines()[0])
+        # The probe prints the code last: what the package's custom actions
+        # write to the console they inherit under Wine comes before it.
+        return int(out.splitlines()[-1])
 
     def entries(self):
         """The installed-programs entries named Tarrow: {key: version}."""
@@ -150,6 +153,8 @@ class Package(unittest.TestCase):
         for shortcut in self.shortcuts:
             self.assertFalse(shortcut.exists(), shortcut)
         self.assertEqual(self.entries(), {}, "no installed-programs entry")
+        self.assertIsNone(self.desktop.reg_text(r"HKLM\Software\Tarrow", "UninstallInProgress"),
+                          "the uninstall's mark goes with it")
 
     # --- tests
     def test_a_silent_install_and_uninstall(self):
@@ -263,6 +268,25 @@ class Package(unittest.TestCase):
         self.assertEqual(d.run_wine(setup, "/S", timeout=120)[0], 2)
         self.assertFalse(d.reg_key_exists(rf"{UNINSTALL}\Tarrow"))
         self.assertFalse((self.folders["program"] / "uninstall.exe").exists())
+        self.assertEqual(self.msiexec("/x", self.package), SUCCESS)
+        self.assert_removed()
+
+    def test_g_without_rollback_exe_a_saved_copy_fails_the_uninstall(self):
+        d = self.desktop
+        self.install_and_apply()
+        saved = self.saved_files()
+        (self.folders["images"] / "rollback.exe").unlink()
+
+        self.assertIn(self.msiexec("/x", self.package),
+                      (INSTALL_FAILURE, CUSTOM_ACTION_FAILED_UNDER_WINE))
+        self.assertTrue((self.folders["program"] / "Tarrow.exe").exists(), "Tarrow stays")
+        self.assertIn(self.package_entry(self.package), self.entries())
+        self.assertEqual(self.saved_files(), saved, "the saved copy stays")
+        self.assertEqual(d.reg_text(HKCU_DESKTOP, "HungAppTimeout"), "10")
+
+        # Without a saved copy there is nothing to put back: it goes.
+        for path in self.saved:
+            path.unlink(missing_ok=True)
         self.assertEqual(self.msiexec("/x", self.package), SUCCESS)
         self.assert_removed()
 

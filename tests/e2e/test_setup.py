@@ -2,9 +2,10 @@
 test: a silent install puts every file where the programs look (below
 Program Files, whatever /D= says), Tarrow's file check passes, and the
 silent uninstall first puts the saved settings back, then removes
-everything that setup installed. When the settings cannot be put back, the
-uninstall stops and Tarrow stays installed; /FORCE removes it all the same
-and keeps the saved files."""
+everything that setup installed. When the settings cannot be put back, or
+rollback.exe is missing while a saved copy lies in the system directory,
+the uninstall stops and Tarrow stays installed; /FORCE removes it all the
+same and keeps the saved files."""
 
 import os
 import shutil
@@ -118,6 +119,40 @@ class Setup(unittest.TestCase):
         self.assertFalse(self.shortcut.exists())
         self.assertFalse(d.reg_key_exists(UNINSTALL_KEY))
         self.assertEqual(saved.read_bytes(), b"0: 5000\n0: damaged\n", "and keeps the saved files")
+
+    def test_c_without_rollback_exe_a_saved_copy_keeps_tarrow_installed(self):
+        d = self.desktop
+        # What the forced uninstall before kept: gone, as on a fresh machine.
+        for name in ("informationS.dat", "Importreg.dat"):
+            (d.system32() / name).unlink(missing_ok=True)
+        d.reg_delete(r"HKLM\Software\Tarrow")
+        d.reg_delete(r"HKCU\Consol")
+        d.reg_delete(HKCU_DESKTOP, "Beforce")
+        d.reg_set(HKCU_DESKTOP, "HungAppTimeout", "5000")
+        setup = os.path.join(ARGS.bin, "Tarrow-setup.exe")
+        self.assertEqual(d.run_wine(setup, "/S", timeout=120)[0], 0)
+        main = tarrow_session.open_main_window(d)
+        tarrow_session.apply(d, main, OPTION2)
+        d.end_all("Tarrow.exe")
+        saved = d.system32() / "informationS.dat"
+        copy = saved.read_bytes()
+        (self.images_dir / "rollback.exe").unlink()
+
+        code = d.run_wine(UNINSTALLER, "/S", *IN_PLACE, timeout=120)[0]
+        self.assertEqual(code, 2, "nothing could put the saved copy back: the uninstall stops")
+        self.assertTrue((self.program_dir / "Tarrow.exe").exists(), "Tarrow stays installed")
+        self.assertTrue(d.reg_key_exists(UNINSTALL_KEY))
+        self.assertEqual(saved.read_bytes(), copy, "the saved copy stays")
+        self.assertIsNotNone(d.reg_text(r"HKLM\Software\Tarrow", "AppliedBy"),
+                             "and so does the record of whose it is")
+
+        # Without a saved copy there is nothing to put back: it goes.
+        saved.unlink()
+        (d.system32() / "Importreg.dat").unlink(missing_ok=True)
+        code = d.run_wine(UNINSTALLER, "/S", *IN_PLACE, timeout=120)[0]
+        self.assertEqual(code, 0)
+        self.assertFalse((self.program_dir / "Tarrow.exe").exists())
+        self.assertFalse(d.reg_key_exists(UNINSTALL_KEY))
 
 
 def main():
