@@ -19,6 +19,9 @@ ARGS = None
 
 # CustomAction.Type bits.
 EXE_FROM_INSTALLED_FILE = 18
+SHOW_ERROR_AND_END = 19
+EXE_IN_FOLDER = 34
+ROLLBACK_ONLY = 0x100
 CONTINUE_ON_FAILURE = 0x40
 IN_SCRIPT = 0x400  # deferred
 NO_IMPERSONATE = 0x800
@@ -146,6 +149,50 @@ class TarrowMsi(unittest.TestCase):
         marker, = [row for row in self.rows("Registry") if row["Name"] == "ProductCode"]
         self.assertEqual((marker["Key"], marker["Value"]), ("Software\\Tarrow\\Package",
                                                            "[ProductCode]"))
+
+    def test_without_rollback_exe_a_saved_copy_stops_the_uninstall(self):
+        _, system, _, _ = ARCHITECTURES[ARGS.arch]
+        searches = {row["Property"]: row["Signature_"] for row in self.rows("AppSearch")}
+        files = {row["Signature"]: row["FileName"] for row in self.rows("Signature")}
+        folders = {row["Signature_"]: row["Path"] for row in self.rows("DrLocator")}
+        for found, name, folder in [("TARROW_UNINSTALLER", "rollback.exe", f"[{system}]images"),
+                                    ("TARROW_SAVED_COPY", "informationS.dat", f"[{system}]")]:
+            with self.subTest(property=found):
+                self.assertEqual(files[searches[found]], name)
+                self.assertEqual(folders[searches[found]], folder)
+        actions = {row["Action"]: row for row in self.rows("CustomAction")}
+        sequence = {row["Action"]: row for row in self.rows("InstallExecuteSequence")}
+        number = {name: int(row["Sequence"]) for name, row in sequence.items()}
+        self.assertEqual(int(actions["RefuseWithoutUninstaller"]["Type"]), SHOW_ERROR_AND_END)
+        refuse = sequence["RefuseWithoutUninstaller"]["Condition"]
+        for part in ['REMOVE="ALL"', 'TARROWFORCE<>"1"', "NOT TARROW_UNINSTALLER",
+                     "TARROW_SAVED_COPY"]:
+            self.assertIn(part, refuse)
+        self.assertLess(number["InstallInitialize"], number["RefuseWithoutUninstaller"])
+        self.assertLess(number["RefuseWithoutUninstaller"], number["PutSettingsBack"])
+        for name in ("PutSettingsBack", "PutSettingsBackForced"):
+            self.assertIn("TARROW_UNINSTALLER", sequence[name]["Condition"])
+
+    def test_the_uninstall_mark_goes_last_or_when_the_uninstall_rolls_back(self):
+        _, system, _, _ = ARCHITECTURES[ARGS.arch]
+        actions = {row["Action"]: row for row in self.rows("CustomAction")}
+        sequence = {row["Action"]: row for row in self.rows("InstallExecuteSequence")}
+        number = {name: int(row["Sequence"]) for name, row in sequence.items()}
+        for name, rollback in [("ClearUninstallMark", False),
+                               ("ClearUninstallMarkOnRollback", True)]:
+            with self.subTest(action=name):
+                kind = int(actions[name]["Type"])
+                self.assertEqual(kind & BASE_TYPE_MASK, EXE_IN_FOLDER)
+                self.assertEqual(actions[name]["Source"], system)
+                self.assertIn("UninstallInProgress", actions[name]["Target"])
+                self.assertTrue(kind & IN_SCRIPT and kind & NO_IMPERSONATE)
+                self.assertEqual(bool(kind & ROLLBACK_ONLY), rollback)
+                self.assertIn('REMOVE="ALL"', sequence[name]["Condition"])
+        # The rollback action is in the script before rollback.exe runs; the
+        # other is the script's last step.
+        self.assertLess(number["ClearUninstallMarkOnRollback"], number["PutSettingsBack"])
+        last = max((n, a) for a, n in number.items() if n < number["InstallFinalize"])[1]
+        self.assertEqual(last, "ClearUninstallMark")
 
     def test_it_refuses_to_install_beside_the_setup_program(self):
         searches = {row["Signature_"]: row for row in self.rows("RegLocator")}
