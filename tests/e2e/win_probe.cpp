@@ -26,6 +26,13 @@
 //                                   for its end and prints its exit code,
 //                                   all 32 bits of it (Wine's loader hands
 //                                   Linux only the low 8: 1603 would read 67)
+//   win_probe press-all TITLE BUTTON   presses the button captioned BUTTON in
+//                                   every visible top-level window captioned
+//                                   TITLE; prints how many it pressed
+//   win_probe hold FILE SECONDS     opens FILE (made when missing, deleted when
+//                                   closed) sharing it with nobody, prints
+//                                   "holding", and keeps it open SECONDS, as
+//                                   another Tarrow operation holds its lock
 //
 // Exits 0 when it did what was asked, 1 when what it looked for is not there,
 // and prints "end" as its last line either way.
@@ -124,6 +131,22 @@ bool Press(const std::string& title, const std::string& button) {
     }
     PostMessageA(target, BM_CLICK, 0, 0);
     return true;
+}
+
+// Presses the button in every visible top-level window captioned TITLE, of
+// any class, at once: two programs' windows that lie over each other.
+int PressAll(const std::string& title, const std::string& button) {
+    int pressed = 0;
+    for (HWND window : VisibleTopLevelWindows()) {
+        if (TextOf(window) == title) {
+            if (HWND target = FindChild(window, "Button", button); target != nullptr) {
+                PostMessageA(target, BM_CLICK, 0, 0);
+                ++pressed;
+            }
+        }
+    }
+    std::printf("%d\n", pressed);
+    return pressed > 0 ? 0 : 1;
 }
 
 void Click(int x, int y) {
@@ -283,6 +306,20 @@ int WaitFor(int argc, char** argv) {
     return 0;
 }
 
+int Hold(const char* path, int seconds) {
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::printf("not held: %lu\n", GetLastError());
+        return 1;
+    }
+    std::printf("holding\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    CloseHandle(file);
+    return 0;
+}
+
 int Run(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "list") {
@@ -303,9 +340,16 @@ int Run(int argc, char** argv) {
     if (command == "wait" && argc >= 3) {
         return WaitFor(argc, argv);
     }
+    if (command == "press-all" && argc == 4) {
+        return PressAll(argv[2], argv[3]);
+    }
+    if (command == "hold" && argc == 4) {
+        return Hold(argv[2], std::atoi(argv[3]));
+    }
     std::fprintf(stderr, "usage: win_probe list | values KEY | press TITLE BUTTON | "
                          "time-bar click X Y | time-bar press TITLE BUTTON | "
-                         "watch CAPTION SECONDS | wait PROGRAM ARGS...\n");
+                         "watch CAPTION SECONDS | wait PROGRAM ARGS... | press-all TITLE BUTTON | "
+                         "hold FILE SECONDS\n");
     return 2;
 }
 

@@ -330,6 +330,9 @@ class WineDesktop:
                 )
         return windows
 
+    def client_windows_captioned(self, caption: str):
+        return [window for window in self.client_windows() if window.caption == caption]
+
     def what_shows(self) -> str:
         """What a failed wait saw last: each visible top-level window as
         Windows has it, and whether Tarrow.exe runs."""
