@@ -36,6 +36,12 @@ public:
                                 const std::uint8_t* data, std::uint32_t dataSize) = 0;
     // Fails with kErrorFileNotFound when the key has no such value.
     virtual long RegDeleteValueA(Key key, const std::string& valueName) = 0;
+    // The name of the key's subkey at `index` (no class, no time): `nameSize`
+    // is the buffer's size in characters with room for the NUL, and becomes
+    // the name's length without it. kErrorMoreData when the name does not
+    // fit, kErrorNoMoreItems past the last subkey. Needs KEY_ENUMERATE_SUB_KEYS.
+    virtual long RegEnumKeyExA(Key key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize) = 0;
     virtual long RegCloseKey(Key key) = 0;
     virtual long RegSaveKeyA(Key key, const std::string& file) = 0;
     virtual long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) = 0;

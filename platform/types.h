@@ -37,6 +37,7 @@ constexpr long kErrorNoSuchPrivilege = 1313;
 constexpr long kErrorPrivilegeNotHeld = 1314;
 constexpr long kErrorBadFormat = 11;
 constexpr long kErrorNotReady = 21;
+constexpr long kErrorNoMoreItems = 259;
 
 // Registry value kinds.
 constexpr std::uint32_t kRegNone = 0;
@@ -51,6 +52,7 @@ constexpr std::uint32_t kRegQword = 11;
 constexpr std::uint32_t kKeyQueryValue = 0x0001;
 constexpr std::uint32_t kKeySetValue = 0x0002;
 constexpr std::uint32_t kKeyCreateSubKey = 0x0004;
+constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
 constexpr std::uint32_t kKeyRead = 0x20019;
 constexpr std::uint32_t kKeyWrite = 0x20006;
 constexpr std::uint32_t kKeyAllAccess = 0xF003F;

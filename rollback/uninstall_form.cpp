@@ -57,6 +57,8 @@ std::uint32_t ExitCodeOf(shutdown::RestoreOutcome outcome) {
         return kExitIncomplete;
     case shutdown::RestoreOutcome::Damaged:
         return kExitDamaged;
+    case shutdown::RestoreOutcome::OwnerUnknown:
+        return kExitOwnerUnknown;
     }
     return kExitIncomplete;
 }

@@ -33,6 +33,7 @@ Unicode true
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
 !include "MUI2.nsh"
+!include "x64.nsh"
 
 !define PRODUCT "Tarrow"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarrow"
@@ -175,8 +176,18 @@ Section "Uninstall"
             SetErrorLevel 2
             Quit
         ${EndIf}
-        DetailPrint "rollback.exe ended with $0; the saved settings stay in $SYSDIR."
-        MessageBox MB_OK|MB_ICONEXCLAMATION "Tarrow is removed, but not all of the saved shutdown settings could be put back. They are kept in $SYSDIR\informationS.dat and $SYSDIR\Importreg.dat." /SD IDOK
+        ; The saved files lie in the system directory that a 32-bit program
+        ; sees. The 32-bit setup's $SYSDIR names System32 there, which
+        ; Windows redirects to SysWOW64 for it alone: a person looks in
+        ; SysWOW64.
+        StrCpy $1 "$SYSDIR"
+        !if "${ARCH}" != "amd64"
+            ${If} ${RunningX64}
+                StrCpy $1 "$WINDIR\SysWOW64"
+            ${EndIf}
+        !endif
+        DetailPrint "rollback.exe ended with $0; the saved settings stay in $1."
+        MessageBox MB_OK|MB_ICONEXCLAMATION "Tarrow is removed, but not all of the saved shutdown settings could be put back. They are kept in $1\informationS.dat and $1\Importreg.dat." /SD IDOK
     ${EndIf}
 
     !insertmacro imagesFolderFiles RemoveImagesFile

@@ -30,14 +30,14 @@ SavedValues Record(const std::array<modregistry::StoredValue, kTimeoutPairCount>
 }
 
 // Makes Importreg.dat lie beside the record in the system directory: the
-// earlier copy's, or the sound key as it is now.
+// earlier copy's, or the account's sound key as it is now.
 bool KeepOrSaveSound(Platform& platform, const SavedCopy* earlier,
-                     const std::string& systemDirectory) {
+                     const std::string& systemDirectory, const AccountKeys& account) {
     if (earlier != nullptr && earlier->hasSound) {
         return earlier->folder == systemDirectory ||
                CopySoundFile(platform, earlier->soundPath(), systemDirectory);
     }
-    if (SaveSoundFile(platform, systemDirectory)) {
+    if (SaveSoundFile(platform, systemDirectory, account)) {
         return true;
     }
     // An Importreg.dat that is not saved with the new record would be put
@@ -47,19 +47,20 @@ bool KeepOrSaveSound(Platform& platform, const SavedCopy* earlier,
 }
 
 PairResult WriteChosenText(Platform& platform, const WritePair& pair, const SavedValue& saved,
-                           const std::string& text) {
+                           const std::string& text, const AccountKeys& account) {
     if (saved.kind == SavedKind::LeftAlone) {
         return {&pair, text, PairOutcome::LeftAlone};
     }
-    return WriteText(platform, pair, text, CurrentUserKeys());
+    return WriteText(platform, pair, text, account);
 }
 
-SoundOutcome SilenceSound(Platform& platform, const ApplyChoice& choice) {
+SoundOutcome SilenceSound(Platform& platform, const ApplyChoice& choice,
+                          const AccountKeys& account) {
     if (!choice.silenceSound) {
         return SoundOutcome::LeftAlone;
     }
-    return modregistry::SetValue(platform, ValueKind::Text, RegistryRoot::CurrentUser,
-                                 std::string(kShutdownSoundKey), "", "")
+    return modregistry::SetValue(platform, ValueKind::Text, account.root,
+                                 account.path(kShutdownSoundKey), "", "")
                ? SoundOutcome::Silenced
                : SoundOutcome::Refused;
 }
@@ -75,13 +76,32 @@ ApplyReport Apply(Platform& platform, const std::string& programFolder, const Ap
     ApplyReport report;
     const std::string systemDirectory = modregistry::GetSystemdir(platform);
     const std::string running = RunningAccount(platform);
-    const ChangeInForce change = FindChangeInForce(
-        platform, FindSavedCopy(platform, systemDirectory, programFolder), running);
+    AccountHives hives(platform, running);
+    const auto find = [&] {
+        return FindChangeInForce(platform, hives,
+                                 FindSavedCopy(platform, systemDirectory, programFolder));
+    };
+    ChangeInForce change = find();
+    // A damaged copy of a change that is over is set aside, and the copy
+    // behind it (in the other folder) is met as any other; at most one per
+    // folder.
+    for (int folder = 0; folder < 2 && change.kind == ChangeInForce::Kind::DamagedLeftover;
+         ++folder) {
+        if (!SetDamagedCopyAside(platform, change.copy)) {
+            break;
+        }
+        change = find();
+    }
     switch (change.kind) {
     case ChangeInForce::Kind::Damaged:
+    case ChangeInForce::Kind::DamagedLeftover:
         report.outcome = ApplyOutcome::SavedCopyDamaged;
         return report;
     case ChangeInForce::Kind::InForce:
+        if (change.owner.empty()) {
+            report.outcome = ApplyOutcome::OwnerUnknown;
+            return report;
+        }
         if (!SameAccount(change.owner, running) || running.empty()) {
             report.outcome = ApplyOutcome::InForceElsewhere;
             report.owner = AccountName(platform, change.owner);
@@ -99,16 +119,21 @@ ApplyReport Apply(Platform& platform, const std::string& programFolder, const Ap
     }
     const SavedCopy* earlier = report.merged ? &change.copy : nullptr;
 
+    // The running account's own part goes into its own hive, never through
+    // HKEY_CURRENT_USER; out of reach, nothing is changed.
+    const ReachedAccount here = hives.reachRunning();
+    const AccountKeys* own = here.reached() ? &here.keys : nullptr;
     // Who applied is on disk before the markers that a crash could leave
     // behind, so that whoever finds them knows whose they are.
-    report.markersSet = RecordAppliedBy(platform, running) && SetMarkers(platform);
+    report.markersSet =
+        own != nullptr && RecordAppliedBy(platform, running) && SetMarkers(platform, *own);
     progress.setMax(kApplySteps);
     progress.setVisible(true);
-    const auto found = ReadEveryPairStored(platform, progress);
+    const auto found = ReadEveryPairStored(platform, own, progress);
     report.saved = Record(found, earlier != nullptr ? &earlier->values : nullptr);
 
     if (report.markersSet) {
-        report.soundSaved = KeepOrSaveSound(platform, earlier, systemDirectory);
+        report.soundSaved = KeepOrSaveSound(platform, earlier, systemDirectory, *own);
         if (report.soundSaved || !choice.silenceSound) {
             report.valuesSaved = SaveValuesFile(platform, systemDirectory, report.saved);
         }
@@ -119,20 +144,20 @@ ApplyReport Apply(Platform& platform, const std::string& programFolder, const Ap
     for (const WriteGroup& group : WriteGroups()) {
         for (const WritePair& pair : group.pairs) {
             report.writes.push_back(
-                changes ? WriteChosenText(platform, pair, report.saved[pair.entry], text)
+                changes ? WriteChosenText(platform, pair, report.saved[pair.entry], text, *own)
                         : PairResult{&pair, text, PairOutcome::NothingSaved});
         }
         StepsThenPauses(progress, kStepsPerGroup, kPause);
     }
     if (changes) {
-        report.sound = SilenceSound(platform, choice);
+        report.sound = SilenceSound(platform, choice, *own);
     }
     StepsThenPauses(progress, kClosingSteps, kShortPause);
     ResetAndHide(progress);
 
     report.outcome = changes ? ApplyOutcome::Applied : ApplyOutcome::NothingSaved;
     if (!changes) {
-        report.markersCleared = ClearMarkers(platform, CurrentUserKeys());
+        report.markersCleared = own == nullptr || ClearMarkers(platform, *own);
     }
     return report;
 }

@@ -8,10 +8,13 @@
 // the applying account recorded machine-wide, informationS.dat (and, when
 // the sound is to be silenced, Importreg.dat) in the system directory,
 // flushed and read back. One change is in force per machine: while a saved
-// copy exists, another account's apply changes nothing, and the same
-// account's apply keeps what the copy holds for every pair that holds
-// Tarrow's own text, so a saved original is never replaced by Tarrow's own
-// values.
+// copy of a change in force exists, another account's apply changes
+// nothing, and the same account's apply keeps what the copy holds for every
+// pair that holds Tarrow's own text, so a saved original is never replaced
+// by Tarrow's own values. A damaged copy of a change that is over is set
+// aside as informationS.dat.damaged. The running account's own part (place
+// 0, the markers, the sound) is read and written in its own hive under
+// HKEY_USERS.
 #pragma once
 
 #include "platform/platform.h"
@@ -33,7 +36,10 @@ enum class ApplyOutcome {
     Applied,
     NothingSaved,     // the record could not be made safe: nothing was changed
     InForceElsewhere, // another account's change is in force: nothing was changed
-    SavedCopyDamaged, // the saved copy cannot be read: nothing was changed
+    OwnerUnknown,     // an earlier version's change is in force, and whose it is cannot be
+                      // told: nothing was changed
+    SavedCopyDamaged, // the saved copy cannot be read, and its change may be in force:
+                      // nothing was changed
 };
 
 enum class SoundOutcome {

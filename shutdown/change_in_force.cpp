@@ -2,11 +2,13 @@
 
 #include "platform/handles.h"
 #include "registry/modregistry.h"
+#include "shutdown/markers.h"
 #include "shutdown/saved_value.h"
 #include "shutdown/timeout_places.h"
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 namespace tarrow::shutdown {
 
@@ -14,24 +16,116 @@ using platform::Platform;
 
 namespace {
 
-// The built-in accounts that programs run as without anyone logged on.
-bool IsServiceAccount(std::string_view sid) {
-    return SameAccount(sid, "S-1-5-18") || SameAccount(sid, "S-1-5-19") ||
-           SameAccount(sid, "S-1-5-20");
+// Whether the account's markers are set or may be: an account out of reach
+// may have them set, one that is gone has none.
+bool MarkersMayBeSet(Platform& platform, const ReachedAccount& account) {
+    switch (account.reach) {
+    case HiveReach::Reached:
+        return ReadMarkers(platform, account.keys).any();
+    case HiveReach::Gone:
+        return false;
+    case HiveReach::OutOfReach:
+        break;
+    }
+    return true;
 }
 
-bool MachinePairHoldsTarrowText(Platform& platform) {
-    for (const ReadPair& pair : ReadingOrder()) {
+// Whether the value shows Tarrow's change: it is Tarrow's own text, and the
+// copy (when it can be read) holds something else there that the apply
+// wrote over.
+bool ShowsTheChange(const modregistry::StoredValue& now, const SavedValue* saved) {
+    if (!HoldsTarrowText(now)) {
+        return false;
+    }
+    return saved == nullptr || (saved->kind != SavedKind::LeftAlone && SavedValueOf(now) != *saved);
+}
+
+// Whether a pair within reach shows the change: the machine's places, and
+// place 0 in each of `accounts`. `copy` is nothing for a damaged copy.
+bool APairShowsTheChange(Platform& platform, AccountHives& hives,
+                         const std::vector<AccountKeys>& accounts, const SavedValues* copy) {
+    const auto& pairs = ReadingOrder();
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        const ReadPair& pair = pairs[k];
+        const SavedValue* saved = copy != nullptr ? &(*copy)[k] : nullptr;
+        const auto shows = [&](const AccountKeys& account) {
+            const KeyAt key = PlaceKey(*pair.place, account);
+            return ShowsTheChange(modregistry::ReadStoredValue(platform, key.root, key.path,
+                                                               std::string(pair.valueName)),
+                                  saved);
+        };
         if (pair.place->root == RegistryRoot::CurrentUser) {
-            continue;
-        }
-        if (HoldsTarrowText(modregistry::ReadStoredValue(platform, pair.place->root,
-                                                         std::string(pair.place->keyPath),
-                                                         std::string(pair.valueName)))) {
-            return true;
+            if (std::any_of(accounts.begin(), accounts.end(), shows)) {
+                return true;
+            }
+        } else if (pair.place->root != RegistryRoot::Users ||
+                   hives.reachUsersHive(UsersHiveOf(*pair.place)) == HiveReach::Reached) {
+            if (shows(AccountKeys{})) {
+                return true;
+            }
         }
     }
     return false;
+}
+
+// Who applied an earlier version's copy, which recorded no AppliedBy: the
+// one account whose "Change" marker is set. "" when none or several are, or
+// when an account's hive cannot be looked at; `claimed` tells whether a
+// marker is set, or may be.
+std::string SoleClaimant(Platform& platform, AccountHives& hives, bool* claimed) {
+    const auto accounts = hives.accounts();
+    if (!accounts) {
+        *claimed = true;
+        return {};
+    }
+    std::vector<std::string> claimants;
+    bool unsure = false;
+    for (const std::string& sid : *accounts) {
+        const ReachedAccount account = hives.reach(sid);
+        if (account.reach == HiveReach::OutOfReach) {
+            unsure = true;
+        } else if (account.reached() && ReadMarkers(platform, account.keys).change) {
+            claimants.push_back(sid);
+        }
+    }
+    *claimed = unsure || !claimants.empty();
+    return !unsure && claimants.size() == 1 ? claimants.front() : std::string();
+}
+
+// Whether a readable copy's change may still be in force (see the header).
+bool ValidCopyInForce(Platform& platform, AccountHives& hives, const std::string& owner,
+                      bool claimed, const SavedValues& values) {
+    if (owner.empty()) {
+        return claimed || APairShowsTheChange(platform, hives, {}, &values);
+    }
+    const ReachedAccount account = hives.reach(owner);
+    if (MarkersMayBeSet(platform, account)) {
+        return true;
+    }
+    std::vector<AccountKeys> place0;
+    if (account.reached()) {
+        place0.push_back(account.keys);
+    }
+    return APairShowsTheChange(platform, hives, place0, &values);
+}
+
+// Whether a damaged copy's change may still be in force (see the header).
+bool DamagedCopyMayBeInForce(Platform& platform, AccountHives& hives) {
+    std::vector<AccountKeys> place0;
+    std::vector<std::string> accounts{hives.runningAccount()};
+    if (const auto appliedBy = ReadAppliedBy(platform)) {
+        accounts.push_back(*appliedBy);
+    }
+    for (const std::string& sid : accounts) {
+        const ReachedAccount account = hives.reach(sid);
+        if (MarkersMayBeSet(platform, account)) {
+            return true;
+        }
+        if (account.reached()) {
+            place0.push_back(account.keys);
+        }
+    }
+    return APairShowsTheChange(platform, hives, place0, nullptr);
 }
 
 } // namespace
@@ -88,27 +182,29 @@ bool RecordAppliedBy(Platform& platform, const std::string& sid) {
            modregistry::FlushKey(platform, RegistryRoot::LocalMachine, std::string(kTarrowKey));
 }
 
-ChangeInForce FindChangeInForce(Platform& platform, SavedCopy copy,
-                                const std::string& runningAccount) {
+ChangeInForce FindChangeInForce(Platform& platform, AccountHives& hives, SavedCopy copy) {
     ChangeInForce change;
     switch (copy.state) {
     case SavedCopy::State::None:
         change.kind = ChangeInForce::Kind::Nothing;
         break;
     case SavedCopy::State::Damaged:
-        change.kind = ChangeInForce::Kind::Damaged;
+        change.kind = DamagedCopyMayBeInForce(platform, hives)
+                          ? ChangeInForce::Kind::Damaged
+                          : ChangeInForce::Kind::DamagedLeftover;
         break;
-    case SavedCopy::State::Valid:
-        if (const auto appliedBy = ReadAppliedBy(platform)) {
+    case SavedCopy::State::Valid: {
+        const auto appliedBy = ReadAppliedBy(platform);
+        bool claimed = true;
+        const std::string owner = appliedBy ? *appliedBy : SoleClaimant(platform, hives, &claimed);
+        if (ValidCopyInForce(platform, hives, owner, claimed, copy.values)) {
             change.kind = ChangeInForce::Kind::InForce;
-            change.owner = *appliedBy;
-        } else if (MachinePairHoldsTarrowText(platform)) {
-            change.kind = ChangeInForce::Kind::InForce;
-            change.owner = IsServiceAccount(runningAccount) ? std::string() : runningAccount;
+            change.owner = owner;
         } else {
             change.kind = ChangeInForce::Kind::Leftover;
         }
         break;
+    }
     }
     change.copy = std::move(copy);
     return change;

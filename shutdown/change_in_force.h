@@ -3,9 +3,18 @@
 // directory, and the account that applied it is recorded machine-wide
 // (HKLM\SOFTWARE\Tarrow, AppliedBy), for the copy holds that account's own
 // values (place 0, the shutdown sound).
+//
+// A copy is a leftover only when nothing of its change can still be in
+// force: no marker of its owner is set, and no pair within reach (the
+// machine's places, and place 0 of the owner) holds Tarrow's own text where
+// the copy holds something else. The owner is the account AppliedBy names;
+// for a copy from an earlier version, which recorded no AppliedBy, the one
+// account whose "Change" marker is set. Anything that cannot be looked at
+// counts as possibly in force.
 #pragma once
 
 #include "platform/platform.h"
+#include "shutdown/account_keys.h"
 #include "shutdown/saved_copy.h"
 
 #include <optional>
@@ -30,23 +39,27 @@ bool RecordAppliedBy(platform::Platform& platform, const std::string& sid);
 
 struct ChangeInForce {
     enum class Kind {
-        Nothing,  // no saved copy
-        Damaged,  // a saved copy that cannot be used
-        InForce,  // a saved copy of the values from before the change
-        Leftover, // an earlier version's copy of a change that was undone
+        Nothing,         // no saved copy
+        Damaged,         // a saved copy that cannot be used, of a change that may be in force
+        DamagedLeftover, // a saved copy that cannot be used, with no sign of a change in force
+        InForce,         // a saved copy of the values from before the change
+        Leftover,        // a copy of a change that was undone
     };
     Kind kind = Kind::Nothing;
     SavedCopy copy;
     // InForce: the SID of the account that applied it; "" when that cannot
-    // be told (an earlier version's copy, met by a service account).
+    // be told (an earlier version's copy that no single account's marker
+    // claims).
     std::string owner;
 };
 
-// What the saved copy tells. A copy without AppliedBy comes from an earlier
-// version: it is in force, and the running account's, when a machine-wide
-// pair holds Tarrow's own text; otherwise it is a leftover.
-ChangeInForce FindChangeInForce(platform::Platform& platform, SavedCopy copy,
-                                const std::string& runningAccount);
+// What the saved copy tells, looking into the hives `hives` reaches.
+//
+// A damaged copy may be of a change in force while a marker of the running
+// account or of the account AppliedBy names is set, or a pair within reach
+// holds Tarrow's text (AppliedBy alone is no sign: it stays after a complete
+// restore); otherwise it is a damaged leftover.
+ChangeInForce FindChangeInForce(platform::Platform& platform, AccountHives& hives, SavedCopy copy);
 
 bool SameAccount(std::string_view a, std::string_view b);
 

@@ -1,6 +1,7 @@
 #include "shutdown/markers.h"
 
 #include "registry/modregistry.h"
+#include "shutdown/change_in_force.h"
 #include "shutdown/timeout_places.h"
 
 #include <string>
@@ -30,21 +31,18 @@ bool Clear(platform::Platform& platform, const AccountKeys& account, const Marke
     return Write(platform, account, marker, kMarkerClearText);
 }
 
-bool IsSet(platform::Platform& platform, const Marker& marker) {
-    return MarkerIsSet(modregistry::GetValue(platform, RegistryRoot::CurrentUser,
-                                             std::string(marker.keyPath),
+bool IsSet(platform::Platform& platform, const AccountKeys& account, const Marker& marker) {
+    return MarkerIsSet(modregistry::GetValue(platform, account.root, account.path(marker.keyPath),
                                              std::string(marker.valueName), kMarkerDefault));
 }
 
 } // namespace
 
-bool SetMarkers(platform::Platform& platform) {
-    const AccountKeys here = CurrentUserKeys();
-    const bool change = Write(platform, here, kChangeMarker, kMarkerSetText);
-    const bool saved = Write(platform, here, kSavedMarker, kMarkerSetText);
+bool SetMarkers(platform::Platform& platform, const AccountKeys& account) {
+    const bool change = Write(platform, account, kChangeMarker, kMarkerSetText);
+    const bool saved = Write(platform, account, kSavedMarker, kMarkerSetText);
     return change && saved &&
-           modregistry::FlushKey(platform, RegistryRoot::CurrentUser,
-                                 std::string(kChangeMarker.keyPath));
+           modregistry::FlushKey(platform, account.root, account.path(kChangeMarker.keyPath));
 }
 
 bool ClearMarkers(platform::Platform& platform, const AccountKeys& account) {
@@ -53,8 +51,14 @@ bool ClearMarkers(platform::Platform& platform, const AccountKeys& account) {
     return saved && change;
 }
 
+MarkersRead ReadMarkers(platform::Platform& platform, const AccountKeys& account) {
+    return {IsSet(platform, account, kChangeMarker), IsSet(platform, account, kSavedMarker)};
+}
+
 MarkersRead ReadMarkers(platform::Platform& platform) {
-    return {IsSet(platform, kChangeMarker), IsSet(platform, kSavedMarker)};
+    AccountHives hives(platform, RunningAccount(platform));
+    const ReachedAccount running = hives.reachRunning();
+    return running.reached() ? ReadMarkers(platform, running.keys) : MarkersRead{};
 }
 
 } // namespace tarrow::shutdown

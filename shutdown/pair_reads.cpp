@@ -20,21 +20,32 @@ std::array<Value, kTimeoutPairCount> ReadEach(Progress& progress, const Read& re
     return values;
 }
 
+bool OutOfReach(const ReadPair& pair, const AccountKeys* account) {
+    return pair.place->root == RegistryRoot::CurrentUser && account == nullptr;
+}
+
 } // namespace
 
-std::array<std::string, kTimeoutPairCount> ReadEveryPairText(platform::Platform& platform,
-                                                             Progress& progress) {
-    return ReadEach<std::string>(progress, [&platform](const ReadPair& pair) {
-        return modregistry::GetValue(platform, pair.place->root, std::string(pair.place->keyPath),
-                                     std::string(pair.valueName), "NO");
+std::array<std::string, kTimeoutPairCount>
+ReadEveryPairText(platform::Platform& platform, const AccountKeys* account, Progress& progress) {
+    return ReadEach<std::string>(progress, [&platform, account](const ReadPair& pair) {
+        if (OutOfReach(pair, account)) {
+            return std::string("NO");
+        }
+        const KeyAt key = PlaceKey(*pair.place, account != nullptr ? *account : AccountKeys{});
+        return modregistry::GetValue(platform, key.root, key.path, std::string(pair.valueName),
+                                     "NO");
     });
 }
 
 std::array<modregistry::StoredValue, kTimeoutPairCount>
-ReadEveryPairStored(platform::Platform& platform, Progress& progress) {
-    return ReadEach<modregistry::StoredValue>(progress, [&platform](const ReadPair& pair) {
-        return modregistry::ReadStoredValue(platform, pair.place->root,
-                                            std::string(pair.place->keyPath),
+ReadEveryPairStored(platform::Platform& platform, const AccountKeys* account, Progress& progress) {
+    return ReadEach<modregistry::StoredValue>(progress, [&platform, account](const ReadPair& pair) {
+        if (OutOfReach(pair, account)) {
+            return modregistry::StoredValue{};
+        }
+        const KeyAt key = PlaceKey(*pair.place, account != nullptr ? *account : AccountKeys{});
+        return modregistry::ReadStoredValue(platform, key.root, key.path,
                                             std::string(pair.valueName));
     });
 }

@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "registry/modregistry.h"
+#include "shutdown/account_keys.h"
 #include "shutdown/progress.h"
 #include "shutdown/timeout_places.h"
 
@@ -14,12 +15,15 @@
 
 namespace tarrow::shutdown {
 
+// Place 0 is read in `account`'s keys; without them (the running account's
+// hive out of reach) its key counts as one that cannot be opened.
+
 // Every pair's value as text; "NO" where the place's key cannot be opened.
-std::array<std::string, kTimeoutPairCount> ReadEveryPairText(platform::Platform& platform,
-                                                             Progress& progress);
+std::array<std::string, kTimeoutPairCount>
+ReadEveryPairText(platform::Platform& platform, const AccountKeys* account, Progress& progress);
 
 // Every pair's value as stored.
 std::array<modregistry::StoredValue, kTimeoutPairCount>
-ReadEveryPairStored(platform::Platform& platform, Progress& progress);
+ReadEveryPairStored(platform::Platform& platform, const AccountKeys* account, Progress& progress);
 
 } // namespace tarrow::shutdown

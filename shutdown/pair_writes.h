@@ -18,7 +18,8 @@ enum class PairOutcome {
     LeftAlone,    // not written: it could not be put back exactly, so it is not touched
     NothingSaved, // not written: the values found could not be saved first
     NoAccount,    // not written: the place's account is gone, and its hive with it
-    Unreachable,  // not written: the hive of the account that applied is out of reach
+    Unreachable,  // not written: the hive that holds it is out of reach, or whose it is
+                  // cannot be told
 };
 
 // Whether the pair is as the saved copy wants it, or need not be.

@@ -1,6 +1,8 @@
 #include "shutdown/rating.h"
 
 #include "platform/files.h"
+#include "shutdown/account_keys.h"
+#include "shutdown/change_in_force.h"
 #include "shutdown/classic_number.h"
 #include "shutdown/pair_reads.h"
 #include "shutdown/saved_settings.h"
@@ -14,9 +16,13 @@ namespace {
 
 constexpr float kFull = 100.0f;
 
-// One line per pair: "<place>: <value>" and CR LF.
+// One line per pair: "<place>: <value>" and CR LF; place 0 the running
+// account's own.
 std::string ReadReport(Platform& platform, Progress& progress) {
-    const auto values = ReadEveryPairText(platform, progress);
+    AccountHives hives(platform, RunningAccount(platform));
+    const ReachedAccount running = hives.reachRunning();
+    const auto values =
+        ReadEveryPairText(platform, running.reached() ? &running.keys : nullptr, progress);
     std::string text;
     for (std::size_t k = 0; k < values.size(); ++k) {
         text += SavedLine(ReadingOrder()[k].place->index, values[k]);

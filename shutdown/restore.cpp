@@ -8,7 +8,7 @@
 #include "shutdown/timeout_places.h"
 
 #include <algorithm>
-#include <optional>
+#include <vector>
 
 namespace tarrow::shutdown {
 
@@ -19,10 +19,16 @@ namespace {
 constexpr float kFull = 100.0f;
 constexpr int kStepsPerGroup = 10;
 
+// What a pair, or the sound, becomes where its hive lies as `reach` says:
+// nothing to do for an account that is gone, with the values it held.
+PairOutcome NotWritten(HiveReach reach) {
+    return reach == HiveReach::Gone ? PairOutcome::NoAccount : PairOutcome::Unreachable;
+}
+
 // Where the values of one restore go, and what it has reached.
 struct Targets {
     AccountHives& hives;
-    std::optional<AccountKeys> owner; // the applying account's keys, when reached
+    ReachedAccount owner; // the applying account's keys: out of reach when it is unknown
 };
 
 PairResult WriteBack(Platform& platform, const WritePair& pair, const SavedValue& saved,
@@ -31,22 +37,20 @@ PairResult WriteBack(Platform& platform, const WritePair& pair, const SavedValue
         return {&pair, {}, PairOutcome::LeftAlone};
     }
     const TimeoutPlace& place = *pair.place;
-    if (place.root == RegistryRoot::CurrentUser && !targets.owner) {
-        return {&pair, saved.text, PairOutcome::Unreachable};
+    if (place.root == RegistryRoot::CurrentUser && !targets.owner.reached()) {
+        return {&pair, saved.text, NotWritten(targets.owner.reach)};
     }
-    // An account's hive that is not loaded is loaded from its profile; an
-    // account that has none is gone, with the values it held.
+    // An account's hive that is not loaded is loaded from its profile.
     if (place.root == RegistryRoot::Users) {
-        const std::string_view path = place.keyPath;
-        if (!targets.hives.reachUsersHive(std::string(path.substr(0, path.find('\\'))))) {
-            return {&pair, saved.text, PairOutcome::NoAccount};
+        const HiveReach reach = targets.hives.reachUsersHive(UsersHiveOf(place));
+        if (reach != HiveReach::Reached) {
+            return {&pair, saved.text, NotWritten(reach)};
         }
     }
-    const AccountKeys account = targets.owner.value_or(CurrentUserKeys());
     if (saved.kind == SavedKind::Absent) {
-        return RemoveValue(platform, pair, account);
+        return RemoveValue(platform, pair, targets.owner.keys);
     }
-    return WriteText(platform, pair, saved.text, account);
+    return WriteText(platform, pair, saved.text, targets.owner.keys);
 }
 
 void WriteGroupBack(Platform& platform, const WriteGroup& group, const SavedValues& saved,
@@ -57,12 +61,19 @@ void WriteGroupBack(Platform& platform, const WriteGroup& group, const SavedValu
 }
 
 // The hives written to, on disk before the copy that could write them again
-// goes.
-bool FlushWrittenHives(Platform& platform, const AccountKeys& owner) {
-    bool flushed = modregistry::FlushKey(platform, owner.root, owner.path(kChangeMarker.keyPath)) ||
-                   modregistry::FlushKey(platform, owner.root, owner.path(kSavedMarker.keyPath));
+// goes: the owner's own keys (unless it is gone) and the machine's places.
+bool FlushWrittenHives(Platform& platform, const ReachedAccount& owner) {
+    bool flushed = true;
+    if (owner.reached()) {
+        const AccountKeys& keys = owner.keys;
+        flushed = modregistry::FlushKey(platform, keys.root, keys.path(kChangeMarker.keyPath)) ||
+                  modregistry::FlushKey(platform, keys.root, keys.path(kSavedMarker.keyPath));
+    }
     for (const TimeoutPlace& place : kTimeoutPlaces) {
-        const KeyAt key = PlaceKey(place, owner);
+        if (place.root == RegistryRoot::CurrentUser && !owner.reached()) {
+            continue;
+        }
+        const KeyAt key = PlaceKey(place, owner.keys);
         // A place whose key is not there was not written.
         flushed = (modregistry::FlushKey(platform, key.root, key.path) ||
                    modregistry::ReadStoredValue(platform, key.root, key.path, "").found ==
@@ -70,6 +81,32 @@ bool FlushWrittenHives(Platform& platform, const AccountKeys& owner) {
                   flushed;
     }
     return flushed;
+}
+
+// Clears the markers of each account once a change is over: the owner's,
+// those of whoever the record names (which a crash may have left behind),
+// and the running account's own, which nothing else would clear. An
+// account that is gone has none left; one out of reach keeps them.
+bool ClearEveryMarker(Platform& platform, AccountHives& hives,
+                      const std::vector<std::string>& accounts) {
+    std::vector<std::string> done;
+    bool cleared = true;
+    for (const std::string& sid : accounts) {
+        const bool seen = std::any_of(done.begin(), done.end(), [&sid](const auto& other) {
+            return SameAccount(other, sid);
+        });
+        if (sid.empty() || seen) {
+            continue;
+        }
+        done.push_back(sid);
+        const ReachedAccount account = hives.reach(sid);
+        if (account.reached()) {
+            cleared = ClearMarkers(platform, account.keys) && cleared;
+        } else if (account.reach == HiveReach::OutOfReach) {
+            cleared = false;
+        }
+    }
+    return cleared;
 }
 
 } // namespace
@@ -82,16 +119,15 @@ RestoreReport Restore(Platform& platform, const std::string& programFolder, Prog
     RestoreReport report;
     progress.setMax(kFull);
     const std::string systemDirectory = modregistry::GetSystemdir(platform);
-    const std::string running = RunningAccount(platform);
-    const ChangeInForce change = FindChangeInForce(
-        platform, FindSavedCopy(platform, systemDirectory, programFolder), running);
+    AccountHives hives(platform, RunningAccount(platform));
+    const ChangeInForce change =
+        FindChangeInForce(platform, hives, FindSavedCopy(platform, systemDirectory, programFolder));
     const bool inForce = change.kind == ChangeInForce::Kind::InForce;
+    const bool ownerUnknown = inForce && change.owner.empty();
 
-    AccountHives hives(platform, running);
-    Targets targets{hives, std::nullopt};
-    // The markers of a change that is over belong to whoever it names.
-    const std::string owner = inForce ? change.owner : ReadAppliedBy(platform).value_or(running);
-    targets.owner = hives.reach(owner);
+    // Place 0, the sound and the markers go to the account that applied,
+    // and to no other: when it is unknown, that part is out of reach.
+    Targets targets{hives, inForce ? hives.reach(change.owner) : ReachedAccount{}};
 
     for (std::size_t k = 0; k < kTimeoutPairCount; ++k) {
         if (progress.value() != kFull) {
@@ -117,11 +153,12 @@ RestoreReport Restore(Platform& platform, const std::string& programFolder, Prog
 
     bool soundBack = true;
     if (inForce && change.copy.hasSound) {
+        const ReachedAccount& owner = targets.owner;
         report.soundRestored =
-            targets.owner && modregistry::RestoreKey(platform, targets.owner->root,
-                                                     targets.owner->path(kShutdownSoundKey),
-                                                     change.copy.soundPath());
-        soundBack = report.soundRestored;
+            owner.reached() &&
+            modregistry::RestoreKey(platform, owner.keys.root, owner.keys.path(kShutdownSoundKey),
+                                    change.copy.soundPath());
+        soundBack = report.soundRestored || owner.reach == HiveReach::Gone;
     }
     Advance(progress, 10.0f);
     progress.pause(kLongPause);
@@ -129,15 +166,22 @@ RestoreReport Restore(Platform& platform, const std::string& programFolder, Prog
     progress.pause(kLongPause);
     ResetAndHide(progress);
 
-    if (change.kind == ChangeInForce::Kind::Damaged) {
+    if (change.kind == ChangeInForce::Kind::Damaged ||
+        change.kind == ChangeInForce::Kind::DamagedLeftover) {
         report.outcome = RestoreOutcome::Damaged;
+        return report;
+    }
+    if (ownerUnknown) {
+        report.outcome = RestoreOutcome::OwnerUnknown;
         return report;
     }
     const bool allBack =
         std::all_of(report.writes.begin(), report.writes.end(),
                     [](const PairResult& result) { return PutBack(result.outcome); });
-    if (!allBack || !soundBack ||
-        (inForce && (!targets.owner || !FlushWrittenHives(platform, *targets.owner)))) {
+    // The owner's markers must be reached to be cleared, unless it is gone.
+    const bool ownerDone = !inForce || targets.owner.reach != HiveReach::OutOfReach;
+    if (!allBack || !soundBack || !ownerDone ||
+        (inForce && !FlushWrittenHives(platform, targets.owner))) {
         report.outcome = RestoreOutcome::Incomplete;
         return report;
     }
@@ -149,7 +193,10 @@ RestoreReport Restore(Platform& platform, const std::string& programFolder, Prog
     }
     // AppliedBy stays: it tells whose markers these are to whoever meets
     // them, should the power go before they are cleared.
-    report.markersCleared = !targets.owner || ClearMarkers(platform, *targets.owner);
+    report.markersCleared =
+        ClearEveryMarker(platform, hives,
+                         {inForce ? change.owner : std::string(),
+                          ReadAppliedBy(platform).value_or(std::string()), hives.runningAccount()});
     report.outcome = inForce ? RestoreOutcome::Restored : RestoreOutcome::NothingToRestore;
     return report;
 }

@@ -4,14 +4,18 @@
 // from its main window and the uninstaller from its timer.
 //
 // The per-user parts (place 0, the markers, the sound) go to the account
-// that applied the change, also when another account runs the restore
-// (the uninstaller run as LocalSystem, say); they are never written into
-// the running account's keys in its stead. The restore is complete when
-// every pair is back (or was left alone), the sound is back where one was
-// saved, and the copies are deleted, Importreg.dat first and
-// informationS.dat last; only then do the markers go to "0". An incomplete
-// restore leaves the markers and the copy as they are, to be tried again;
-// a damaged copy is not used at all.
+// that applied the change, in its own hive under HKEY_USERS, also when
+// another account runs the restore (the uninstaller run as LocalSystem,
+// say); they are never written into the running account's keys in its
+// stead. An account that is gone (no ProfileList entry, or no NTUSER.DAT
+// where it names one) took its values with it; a hive that is there but
+// will not load leaves that part out of reach. The restore is complete when
+// every pair is back (or was left alone, or its account is gone), the sound
+// is back where one was saved, and the copies are deleted, Importreg.dat
+// first and informationS.dat last; only then do the markers go to "0", and
+// the running account's own stale ones with them. An incomplete restore
+// leaves the markers and the copy as they are, to be tried again; a damaged
+// copy is not used at all.
 #pragma once
 
 #include "platform/platform.h"
@@ -27,6 +31,10 @@ enum class RestoreOutcome {
     NothingToRestore, // no copy in force: nothing was written
     Damaged,          // the saved copy cannot be used: nothing was written
     Incomplete,       // something could not be put back: the copy is kept
+    // An earlier version's change whose account cannot be told: the
+    // machine's places are back, but its own part (place 0, the markers, the
+    // sound) is out of reach, and the copy is kept.
+    OwnerUnknown,
 };
 
 // Whether the restore is over: the markers are cleared and the copy gone.

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "registry/modregistry.h"
+#include "shutdown/sound_file_check.h"
 
 #include <vector>
 
@@ -45,6 +46,10 @@ SavedCopy ReadCopyIn(Platform& platform, const std::string& folder) {
         break;
     }
     copy.hasSound = Exists(platform, copy.soundPath());
+    if (copy.state == SavedCopy::State::Valid && copy.hasSound &&
+        CheckSoundFile(platform, copy.soundPath()) == SoundFileCheck::Damaged) {
+        copy.state = SavedCopy::State::Damaged;
+    }
     return copy;
 }
 
@@ -65,6 +70,10 @@ std::string ProgramFolder(Platform& platform) {
     return platform::FolderOf(platform.GetModuleFileNameA());
 }
 
+std::string SavedCopyFolderAsShown(Platform& platform) {
+    return modregistry::GetSystemdir(platform);
+}
+
 SavedCopy FindSavedCopy(Platform& platform, const std::string& systemDirectory,
                         const std::string& programFolder) {
     SavedCopy copy = ReadCopyIn(platform, systemDirectory);
@@ -80,14 +89,13 @@ bool SaveValuesFile(Platform& platform, const std::string& folder, const SavedVa
                                       ComposeSavedText(values));
 }
 
-bool SaveSoundFile(Platform& platform, const std::string& folder) {
+bool SaveSoundFile(Platform& platform, const std::string& folder, const AccountKeys& account) {
     if (folder.empty()) {
         return false;
     }
     const std::string path = SavedFilePath(folder, kSavedSoundFile);
     const std::string temporary = platform::TemporaryPathFor(path);
-    if (!modregistry::SaveKey(platform, RegistryRoot::CurrentUser, std::string(kShutdownSoundKey),
-                              temporary)) {
+    if (!modregistry::SaveKey(platform, account.root, account.path(kShutdownSoundKey), temporary)) {
         return false;
     }
     const auto saved = platform::ReadWholeFile(platform, temporary);
@@ -99,9 +107,16 @@ bool SaveSoundFile(Platform& platform, const std::string& folder) {
 }
 
 bool CopySoundFile(Platform& platform, const std::string& from, const std::string& folder) {
-    const auto content = platform::ReadWholeFile(platform, from);
-    return content && !folder.empty() &&
-           platform::WriteFileDurably(platform, SavedFilePath(folder, kSavedSoundFile), *content);
+    const auto read = platform::ReadFileAtMost(platform, from, kSoundFileLimit);
+    return read.result == platform::BoundedRead::Result::Read && !folder.empty() &&
+           platform::WriteFileDurably(platform, SavedFilePath(folder, kSavedSoundFile),
+                                      read.content);
+}
+
+bool SetDamagedCopyAside(Platform& platform, const SavedCopy& copy) {
+    return platform.MoveFileExA(copy.valuesPath(), copy.valuesPath() + std::string(kSetAsideSuffix),
+                                platform::kMoveFileReplaceExisting |
+                                    platform::kMoveFileWriteThrough);
 }
 
 bool DeleteSavedCopies(Platform& platform, const std::string& systemDirectory,

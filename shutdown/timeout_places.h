@@ -37,6 +37,8 @@ constexpr std::string_view TimeoutName(Timeout timeout) {
 
 struct TimeoutPlace {
     int index; // the label of the place's lines in the saved-settings file
+    // CurrentUser stands for the account's own hive, which the operations
+    // reach under HKEY_USERS (see account_keys.h).
     RegistryRoot root;
     std::string_view keyPath;
     bool serviceTimeoutOnly; // carries WaitToKillServiceTimeout alone
@@ -93,7 +95,7 @@ inline constexpr std::string_view kPowerfulTimeoutText = "0"; // "Powerful" chos
 inline constexpr std::string_view kFastTimeoutText = "10";    // anything else
 
 struct Marker {
-    std::string_view keyPath; // under HKEY_CURRENT_USER
+    std::string_view keyPath; // in the account's own hive (see account_keys.h)
     std::string_view valueName;
 };
 
@@ -107,7 +109,7 @@ inline constexpr std::string_view kMarkerClearText = "0";
 // number 1.
 bool MarkerIsSet(std::string_view markerText);
 
-// Under HKEY_CURRENT_USER; its default value names the sound Windows plays
+// In the account's own hive; its default value names the sound Windows plays
 // when it exits.
 inline constexpr std::string_view kShutdownSoundKey =
     "AppEvents\\Schemes\\Apps\\.Default\\SystemExit\\.Current";

@@ -3,10 +3,12 @@
 #include "platform/emulated/emulated_platform.h"
 
 #include "platform/emulated/emulated_state.h"
+#include "platform/emulated/hive_file.h"
 #include "platform/emulated/text.h"
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace platform {
@@ -25,6 +27,15 @@ const std::map<std::string, std::string> kEnvironment = {
 
 } // namespace
 
+// HKEY_CURRENT_USER is the running account's own hive when it is loaded;
+// else, and always for LocalSystem, Windows maps it to HKEY_USERS\.DEFAULT.
+void EmulatedPlatform::MapCurrentUser(State& state) {
+    const std::string& sid = state.runningSid;
+    const bool ownHive =
+        !emulated::EqualsNoCase(sid, kLocalSystemSid) && state.registry.hiveLoaded(kHkeyUsers, sid);
+    state.registry.setCurrentUserHive(ownHive ? sid : ".DEFAULT");
+}
+
 EmulatedPlatform::EmulatedPlatform(std::string driveRoot)
     : state_(std::make_unique<State>(std::move(driveRoot))) {
     auto& registry = state_->registry;
@@ -41,19 +52,24 @@ EmulatedPlatform::EmulatedPlatform(std::string driveRoot)
 
 void EmulatedPlatform::addAccount(const Account& account, bool loggedOn) {
     const std::string profile = "C:\\Users\\" + account.name;
+    const std::string hiveFile = profile + "\\NTUSER.DAT";
+    const auto setup = [](emulated::RegistryNode& hive) {
+        hive.childOrNew("Control Panel").childOrNew("Desktop");
+        hive.childOrNew("AppEvents")
+            .childOrNew("Schemes")
+            .childOrNew("Apps")
+            .childOrNew(".Default")
+            .childOrNew("SystemExit")
+            .childOrNew(".Current");
+    };
     std::error_code ignored;
     std::filesystem::create_directories(hostPath(profile), ignored);
+    // The file stands for the hive; the registry keeps what it holds.
+    emulated::RegistryNode initial;
+    setup(initial);
+    std::ofstream(hostPath(hiveFile), std::ios::binary) << emulated::SaveHive(initial);
     state_->accounts[emulated::FoldCase(account.sid)] = account;
-    state_->registry.addProfileHive(account.sid, profile + "\\NTUSER.DAT", loggedOn,
-                                    [](emulated::RegistryNode& hive) {
-                                        hive.childOrNew("Control Panel").childOrNew("Desktop");
-                                        hive.childOrNew("AppEvents")
-                                            .childOrNew("Schemes")
-                                            .childOrNew("Apps")
-                                            .childOrNew(".Default")
-                                            .childOrNew("SystemExit")
-                                            .childOrNew(".Current");
-                                    });
+    state_->registry.addProfileHive(account.sid, hiveFile, loggedOn, setup);
     const std::string imagePath = "%SystemDrive%\\Users\\" + account.name;
     std::vector<std::uint8_t> bytes(imagePath.begin(), imagePath.end());
     bytes.push_back(0);
@@ -63,12 +79,14 @@ void EmulatedPlatform::addAccount(const Account& account, bool loggedOn) {
 
 void EmulatedPlatform::setLoggedOn(const std::string& sid, bool loggedOn) {
     state_->registry.setLoggedOn(sid, loggedOn);
+    if (emulated::EqualsNoCase(sid, state_->runningSid)) {
+        MapCurrentUser(*state_);
+    }
 }
 
 void EmulatedPlatform::runAs(const std::string& sid) {
     state_->runningSid = sid;
-    state_->registry.setCurrentUserHive(emulated::EqualsNoCase(sid, kLocalSystemSid) ? ".DEFAULT"
-                                                                                     : sid);
+    MapCurrentUser(*state_);
 }
 
 void EmulatedPlatform::setRestartExitCode(std::uint32_t exitCode) {
@@ -261,6 +279,9 @@ void EmulatedPlatform::failDelete(const std::string& windowsPath) {
 }
 void EmulatedPlatform::failCreate(const std::string& windowsPath) {
     state_->drive.failCreate(windowsPath);
+}
+void EmulatedPlatform::failHiveLoad(const std::string& windowsPath) {
+    state_->registry.failLoadOf(windowsPath);
 }
 void EmulatedPlatform::lockAgainstExamination(const std::string& windowsPath) {
     state_->drive.lockAgainstExamination(windowsPath);

@@ -61,6 +61,7 @@ public:
     long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t dataSize) override;
     long RegDeleteValueA(Key key, const std::string& valueName) override;
+    long RegEnumKeyExA(Key key, std::uint32_t index, char* name, std::uint32_t* nameSize) override;
     long RegCloseKey(Key key) override;
     long RegSaveKeyA(Key key, const std::string& file) override;
     long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) override;
@@ -163,14 +164,18 @@ public:
         std::string domain;
     };
     // Adds an account with a profile, "C:\Users\<name>", named in the
-    // ProfileList key; its hive (the profile's NTUSER.DAT) holds the keys an
-    // account starts with. A logged-on account's hive is loaded under
+    // ProfileList key; its hive (the profile's NTUSER.DAT, a file on the
+    // drive that RegLoadKeyA finds the hive by) holds the keys an account
+    // starts with. A logged-on account's hive is loaded under
     // HKEY_USERS\<sid>.
     void addAccount(const Account& account, bool loggedOn);
     // Logs the account on (its hive loaded) or off (its hive unloaded).
     void setLoggedOn(const std::string& sid, bool loggedOn);
     // The program runs as this account from now on: the token's user, and
-    // HKEY_CURRENT_USER its hive (HKEY_USERS\.DEFAULT for LocalSystem).
+    // HKEY_CURRENT_USER its hive while that is loaded. As on Windows,
+    // HKEY_CURRENT_USER is HKEY_USERS\.DEFAULT for LocalSystem and for an
+    // account whose profile is not loaded (runas /noprofile); the choice is
+    // made again when the running account logs on or off.
     void runAs(const std::string& sid);
     // An exit code for the program's own new instances (see registerProgram).
     void setRestartExitCode(std::uint32_t exitCode);
@@ -254,6 +259,9 @@ public:
     void failFlush(const std::string& windowsPath);
     void failDelete(const std::string& windowsPath);
     void failCreate(const std::string& windowsPath);
+    // RegLoadKeyA of the hive file fails with kErrorSharingViolation, as for
+    // an NTUSER.DAT that another process holds open.
+    void failHiveLoad(const std::string& windowsPath);
     // The entry stays listed, but GetFileAttributesA of it fails with
     // kErrorSharingViolation, as it does for the system's paging file.
     void lockAgainstExamination(const std::string& windowsPath);
@@ -265,6 +273,7 @@ public:
 
 private:
     struct State;
+    static void MapCurrentUser(State& state);
     std::unique_ptr<State> state_;
 };
 

@@ -7,6 +7,8 @@
 #include "platform/emulated/hive_file.h"
 #include "platform/emulated/text.h"
 
+#include <cstring>
+
 namespace platform {
 
 namespace {
@@ -75,6 +77,27 @@ long EmulatedPlatform::RegDeleteValueA(Key key, const std::string& valueName) {
                                                       emulated::FoldCase(valueName));
     }
     return status;
+}
+
+long EmulatedPlatform::RegEnumKeyExA(Key key, std::uint32_t index, char* name,
+                                     std::uint32_t* nameSize) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
+    if (name == nullptr || nameSize == nullptr) {
+        return kErrorInvalidParameter;
+    }
+    std::string found;
+    if (const long status = state_->registry.enumerate(key, index, &found);
+        status != kErrorSuccess) {
+        return status;
+    }
+    if (found.size() >= *nameSize) {
+        return kErrorMoreData;
+    }
+    std::memcpy(name, found.c_str(), found.size() + 1);
+    *nameSize = static_cast<std::uint32_t>(found.size());
+    return kErrorSuccess;
 }
 
 long EmulatedPlatform::RegCloseKey(Key key) {
@@ -152,7 +175,22 @@ long EmulatedPlatform::RegLoadKeyA(Key root, const std::string& subKey, const st
     if (!MayLoadHives(state_->privileges)) {
         return kErrorPrivilegeNotHeld;
     }
-    const long status = state_->registry.load(root, subKey, file);
+    // The hive file must be there; an account's profile file is found by
+    // its path, any other file is read as a hive.
+    std::uint32_t attributes = 0;
+    long status = state_->drive.getAttributes(file, &attributes);
+    if (status == kErrorSuccess) {
+        status = state_->registry.load(root, subKey, file);
+    }
+    if (status == kErrorFileNotFound) {
+        std::string text;
+        status = state_->drive.readAll(file, &text);
+        if (status == kErrorSuccess) {
+            auto content = emulated::LoadHive(text);
+            status = content ? state_->registry.loadCopy(root, subKey, file, std::move(*content))
+                             : kErrorBadFormat;
+        }
+    }
     if (status == kErrorSuccess) {
         state_->journal.record("RegLoadKeyA", emulated::FoldCase(subKey));
     }

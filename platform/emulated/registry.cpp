@@ -267,6 +267,22 @@ long Registry::deleteValue(Key key, std::string_view valueName) {
     return open.node->removeValue(valueName) ? kErrorSuccess : kErrorFileNotFound;
 }
 
+long Registry::enumerate(Key key, std::uint32_t index, std::string* name) const {
+    OpenKey open;
+    if (const long status = resolve(key, &open); status != kErrorSuccess) {
+        return status;
+    }
+    if ((open.access & kKeyEnumerateSubKeys) == 0) {
+        return kErrorAccessDenied;
+    }
+    const auto& subkeys = open.node->subkeys;
+    if (index >= subkeys.size()) {
+        return kErrorNoMoreItems;
+    }
+    *name = std::next(subkeys.begin(), index)->second->name;
+    return kErrorSuccess;
+}
+
 long Registry::close(Key key) {
     if (key == kHkeyCurrentUser || roots_.count(key) != 0) {
         return kErrorSuccess;

@@ -39,6 +39,9 @@ public:
     long set(Key key, std::string_view valueName, std::uint32_t type, const std::uint8_t* data,
              std::uint32_t dataSize);
     long deleteValue(Key key, std::string_view valueName);
+    // The name of the key's subkey at `index`, in the order of their
+    // lower-case names.
+    long enumerate(Key key, std::uint32_t index, std::string* name) const;
     long close(Key key);
     // The key behind a handle, for saving and restoring it.
     long node(Key key, std::shared_ptr<RegistryNode>* result) const;
@@ -48,8 +51,15 @@ public:
 
     // --- Hives
     long flush(Key key);
+    // Loads the account's hive whose profile file is `file`: kErrorFileNotFound
+    // when no profile has that file.
     long load(Key root, std::string_view subKey, std::string_view file);
+    // Loads `content`, read from a hive file that is no profile's, as
+    // root\subKey. Unloading drops it: nothing is written back to the file.
+    long loadCopy(Key root, std::string_view subKey, std::string_view file, RegistryNode content);
     long unload(Key root, std::string_view subKey);
+    // Whether root\name is a loaded hive.
+    bool hiveLoaded(Key root, std::string_view name) const;
     // HKEY_CURRENT_USER becomes HKEY_USERS\<hive>.
     void setCurrentUserHive(std::string hive);
     const std::string& currentUserHive() const { return currentUserHive_; }
@@ -75,10 +85,14 @@ public:
     void ensureValue(Key root, std::string_view subKey, std::string_view name, std::uint32_t kind,
                      std::vector<std::uint8_t> bytes);
     void failOpen(Key root, std::string_view subKey);
+    // Loading the hive file fails with kErrorSharingViolation, as for an
+    // NTUSER.DAT that another process holds open.
+    void failLoadOf(std::string_view file);
     void clearFaults() {
         failingOpens_.clear();
         failingWrites_.clear();
         accessLimits_.clear();
+        failingLoads_.clear();
     }
     void failValueWrites(Key root, std::string_view subKey);
     void limitAccess(Key root, std::string_view subKey, std::uint32_t allowed);
@@ -97,10 +111,12 @@ private:
     enum class Loaded { No, ByLogon, ByCall };
     struct ProfileHive {
         std::string name;                     // the key it is loaded as
+        std::string account;                  // whose profile it is ("" for a copy)
         std::string file;                     // as the drive keys paths: "c:\users\a\ntuser.dat"
         std::shared_ptr<RegistryNode> stored; // the hive while not loaded
         Loaded loaded = Loaded::No;
         Key root = kHkeyUsers; // where it is loaded
+        bool copy = false;     // read from a file that is no profile's: dropped when unloaded
     };
 
     // The lower-case path by which the fault tables know root\subKey.
@@ -111,6 +127,11 @@ private:
     ProfileHive* profileLoadedAs(Key root, const std::string& foldedName);
     void mount(ProfileHive& profile, Key root, const std::string& name, Loaded how);
     void unmount(ProfileHive& profile);
+    // Whether root\subKey may be loaded: the status that refuses it, else
+    // kErrorSuccess. `file` is the lower-case path of the hive file.
+    long loadable(Key root, std::string_view subKey, const std::string& file) const;
+    // Forgets the copies that are no longer loaded.
+    void dropUnloadedCopies();
     long resolve(Key key, OpenKey* result) const;
     // Whether an open of the key at `path` with `access` is refused.
     bool refused(const PathOfKey& path, std::uint32_t access) const;
@@ -123,6 +144,7 @@ private:
     std::set<PathOfKey> failingOpens_;
     std::set<PathOfKey> failingWrites_;
     std::map<PathOfKey, std::uint32_t> accessLimits_;
+    std::set<std::string> failingLoads_; // hive files by lower-case path
     std::string currentUserHive_ = ".DEFAULT";
     // Each loaded hive as it was last flushed, by {root, lower-case name}.
     std::map<PathOfKey, RegistryNode> flushed_;

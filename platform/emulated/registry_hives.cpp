@@ -5,6 +5,8 @@
 #include "platform/emulated/text.h"
 #include "platform/emulated/windows_path.h"
 
+#include <vector>
+
 namespace platform::emulated {
 
 namespace {
@@ -83,7 +85,7 @@ void Registry::unmount(ProfileHive& profile) {
     profile.loaded = Loaded::No;
 }
 
-long Registry::load(Key root, std::string_view subKey, std::string_view file) {
+long Registry::loadable(Key root, std::string_view subKey, const std::string& file) const {
     if ((root != kHkeyUsers && root != kHkeyLocalMachine) || subKey.empty() ||
         subKey.find('\\') != std::string_view::npos) {
         return kErrorInvalidParameter;
@@ -91,18 +93,59 @@ long Registry::load(Key root, std::string_view subKey, std::string_view file) {
     if (roots_.at(root)->child(subKey) != nullptr) {
         return kErrorAccessDenied;
     }
+    if (failingLoads_.count(file) != 0) {
+        return kErrorSharingViolation;
+    }
+    // A hive that is loaded already holds its file open.
+    for (const ProfileHive& profile : profiles_) {
+        if (profile.file == file && profile.loaded != Loaded::No) {
+            return kErrorSharingViolation;
+        }
+    }
+    return kErrorSuccess;
+}
+
+long Registry::load(Key root, std::string_view subKey, std::string_view file) {
     const std::string wanted = FileKey(file);
+    if (const long status = loadable(root, subKey, wanted); status != kErrorSuccess) {
+        return status;
+    }
     for (ProfileHive& profile : profiles_) {
-        if (profile.file == wanted) {
-            // A hive that is loaded already holds its file open.
-            if (profile.loaded != Loaded::No) {
-                return kErrorSharingViolation;
-            }
+        if (profile.file == wanted && !profile.copy) {
             mount(profile, root, std::string(subKey), Loaded::ByCall);
             return kErrorSuccess;
         }
     }
     return kErrorFileNotFound;
+}
+
+long Registry::loadCopy(Key root, std::string_view subKey, std::string_view file,
+                        RegistryNode content) {
+    const std::string wanted = FileKey(file);
+    if (const long status = loadable(root, subKey, wanted); status != kErrorSuccess) {
+        return status;
+    }
+    ProfileHive hive;
+    hive.file = wanted;
+    hive.copy = true;
+    hive.stored = std::make_shared<RegistryNode>(std::move(content));
+    profiles_.push_back(std::move(hive));
+    mount(profiles_.back(), root, std::string(subKey), Loaded::ByCall);
+    return kErrorSuccess;
+}
+
+bool Registry::hiveLoaded(Key root, std::string_view name) const {
+    return roots_.at(root)->child(name) != nullptr;
+}
+
+void Registry::failLoadOf(std::string_view file) {
+    failingLoads_.insert(FileKey(file));
+}
+
+void Registry::dropUnloadedCopies() {
+    std::erase_if(profiles_, [](const ProfileHive& profile) {
+        return profile.copy && profile.loaded == Loaded::No;
+    });
 }
 
 long Registry::unload(Key root, std::string_view subKey) {
@@ -118,6 +161,7 @@ long Registry::unload(Key root, std::string_view subKey) {
         }
     }
     unmount(*profile);
+    dropUnloadedCopies();
     return kErrorSuccess;
 }
 
@@ -129,6 +173,7 @@ void Registry::addProfileHive(const std::string& name, const std::string& file, 
                               const std::function<void(RegistryNode&)>& setup) {
     ProfileHive profile;
     profile.name = name;
+    profile.account = name;
     profile.file = FileKey(file);
     profile.stored = std::make_shared<RegistryNode>(name);
     setup(*profile.stored);
@@ -140,11 +185,11 @@ void Registry::addProfileHive(const std::string& name, const std::string& file, 
 
 bool Registry::setLoggedOn(std::string_view name, bool loggedOn) {
     for (ProfileHive& profile : profiles_) {
-        if (!EqualsNoCase(profile.name, name)) {
+        if (profile.copy || !EqualsNoCase(profile.account, name)) {
             continue;
         }
         if (loggedOn && profile.loaded == Loaded::No) {
-            mount(profile, kHkeyUsers, profile.name, Loaded::ByLogon);
+            mount(profile, kHkeyUsers, profile.account, Loaded::ByLogon);
         } else if (!loggedOn && profile.loaded != Loaded::No) {
             unmount(profile);
         }
@@ -178,6 +223,7 @@ void Registry::reboot(bool keepUnflushed) {
             unmount(profile);
         }
     }
+    dropUnloadedCopies();
     settle();
 }
 
@@ -191,7 +237,7 @@ std::map<std::string, std::map<std::string, RegistryValue>> Registry::dump() con
     }
     for (const ProfileHive& profile : profiles_) {
         if (profile.loaded == Loaded::No) {
-            Dump(*profile.stored, "hkey_users\\" + FoldCase(profile.name), out);
+            Dump(*profile.stored, "hkey_users\\" + FoldCase(profile.account), out);
         }
     }
     return out;

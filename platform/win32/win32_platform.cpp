@@ -91,6 +91,12 @@ long Win32Platform::RegDeleteValueA(Key key, const std::string& valueName) {
     return ::RegDeleteValueA(ToHkey(key), valueName.c_str());
 }
 
+long Win32Platform::RegEnumKeyExA(Key key, std::uint32_t index, char* name,
+                                  std::uint32_t* nameSize) {
+    return ::RegEnumKeyExA(ToHkey(key), index, name, AsDword(nameSize), nullptr, nullptr, nullptr,
+                           nullptr);
+}
+
 long Win32Platform::RegCloseKey(Key key) {
     return ::RegCloseKey(ToHkey(key));
 }

@@ -8,6 +8,7 @@
 #include "shutdown/rating.h"
 #include "shutdown/restore.h"
 #include "shutdown/saved_copy.h"
+#include "shutdown/saved_settings.h"
 
 namespace tarrow {
 
@@ -16,14 +17,23 @@ namespace {
 const std::string kWarningTitle = "Warning";
 const std::string kNothingSavedText =
     "The current settings could not be saved, so nothing was changed.";
-const std::string kApplyDamagedText = "The saved settings are damaged, so nothing was changed.";
-const std::string kRestoreDamagedText = "The saved settings are damaged, so nothing was restored.";
 const std::string kIncompleteText =
     "Some settings could not be put back. The saved copy is kept; try the restore again.";
+const std::string kOwnerUnknownText =
+    "Tarrow's change is in force from an earlier version, and the account that made it is "
+    "unknown. Restore it there, or uninstall Tarrow with /FORCE, which keeps the saved settings.";
 
 std::string InForceElsewhereText(const std::string& account) {
     return "Tarrow's change is in force from the account " + account +
            ". Restore it there, or uninstall Tarrow.";
+}
+
+// The box for a damaged copy names the file, so that it can be found and
+// read by hand; `what` is what did not happen.
+std::string DamagedText(platform::Platform& platform, const std::string& what) {
+    const std::string file =
+        SavedFilePath(shutdown::SavedCopyFolderAsShown(platform), kSavedValuesFile);
+    return "The saved settings in " + file + " are damaged, so nothing was " + what + ".";
 }
 
 } // namespace
@@ -65,9 +75,13 @@ void MainForm::ApplySettings(const shutdown::ApplyChoice& choice) {
         Offer(before);
         Warn(InForceElsewhereText(report.owner));
         return;
+    case shutdown::ApplyOutcome::OwnerUnknown:
+        Offer(before);
+        Warn(kOwnerUnknownText);
+        return;
     case shutdown::ApplyOutcome::SavedCopyDamaged:
         Offer(before);
-        Warn(kApplyDamagedText);
+        Warn(DamagedText(platform, "changed"));
         return;
     }
 }
@@ -85,10 +99,13 @@ void MainForm::RestoreSettings() {
         Label5.setVisible(false);
         return;
     case shutdown::RestoreOutcome::Damaged:
-        Warn(kRestoreDamagedText);
+        Warn(DamagedText(platform, "restored"));
         return;
     case shutdown::RestoreOutcome::Incomplete:
         Warn(kIncompleteText);
+        return;
+    case shutdown::RestoreOutcome::OwnerUnknown:
+        Warn(kOwnerUnknownText);
         return;
     }
 }

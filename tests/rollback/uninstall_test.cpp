@@ -182,6 +182,16 @@ TEST(Uninstall, KeepsTheSavedFilesAndSaysSoWhenItCouldNotRestore) {
              m.emulated.failReadsFrom(m.InSystemDirectory(kSavedValuesFile), 10);
          },
          kExitDamaged},
+        {"an earlier version's copy that two accounts' markers claim",
+         [](ShutdownMachine& m, Uninstaller&) {
+             const std::string bob = "S-1-5-21-3623811015-3361044348-30300820-1002";
+             ASSERT_TRUE(modregistry::DeleteValue(m.p, RegistryRoot::LocalMachine,
+                                                  "SOFTWARE\\Tarrow", "AppliedBy"));
+             m.emulated.addAccount({bob, "bob", "TARROW-PC"}, true);
+             ASSERT_TRUE(modregistry::SetValue(m.p, ValueKind::Text, RegistryRoot::Users,
+                                               bob + "\\Consol", "Change", "1"));
+         },
+         kExitOwnerUnknown},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -297,15 +297,18 @@ TEST(Apply, MeetsTheSavedCopyItFinds) {
              m.emulated.runAs(bob);
          },
          ApplyOutcome::InForceElsewhere, "", false},
-        {"an earlier version's copy of a change in force",
+        {"an earlier version's copy that the account's marker claims",
+         [](ShutdownMachine& m) { ForgetWhoApplied(m); }, ApplyOutcome::Applied, "t 0 ", true},
+        {"an earlier version's copy of a change in force that no marker claims",
          [&](ShutdownMachine& m) {
              loseMarkers(m);
              ForgetWhoApplied(m);
          },
-         ApplyOutcome::Applied, "t 0 ", true},
+         ApplyOutcome::OwnerUnknown, "", false},
         {"an earlier version's copy of a change undone",
-         [](ShutdownMachine& m) {
+         [&](ShutdownMachine& m) {
              ForgetWhoApplied(m);
+             loseMarkers(m);
              m.SetDistinctValues(); // the user's values are back, or new ones
              modregistry::SetValue(m.p, ValueKind::Text, RegistryRoot::CurrentUser,
                                    "Control Panel\\Desktop", "HungAppTimeout", "new");

@@ -5,12 +5,15 @@
 
 #include "shutdown/apply.h"
 #include "shutdown/change_in_force.h"
+#include "tests/shutdown/account_cases.h"
 #include "tests/shutdown/registry_changes.h"
 #include "tests/shutdown/shutdown_machine.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace tarrow::shutdown {
@@ -372,6 +375,66 @@ TEST(Restore, AfterACompleteRestoreALaterOneWritesNothing) {
     EXPECT_EQ(later.outcome, RestoreOutcome::NothingToRestore);
     EXPECT_TRUE(later.writes.empty());
     EXPECT_TRUE(testing::UnexpectedChanges(registry, m.emulated.registryDump(), "").empty());
+}
+
+// Markers that nothing else would clear: a restore that finds nothing to
+// restore clears the running account's own, and those of the account the
+// record names, so that the main window offers the speed-up again. It
+// writes nothing else.
+TEST(Restore, WithNothingToRestoreClearsTheMarkersLeftSet) {
+    using namespace testing;
+    struct Case {
+        const char* name;
+        std::function<void(ShutdownMachine&)> leave; // the markers left set
+        std::string runner;
+        bool aliceLoggedOn;
+        std::set<std::string> cleared; // markers that go from "1" to "0"
+    };
+    const auto markers = [](const std::string& sid) {
+        return std::set<std::string>{HiveKey(sid, kChangeMarker.keyPath) + "\\change",
+                                     HiveKey(sid, kSavedMarker.keyPath) + "\\beforce"};
+    };
+    const std::vector<Case> cases = {
+        {"alice's own, nobody recorded",
+         [](ShutdownMachine& m) { SetMarkersOf(m, kAliceSid, "1"); }, kAliceSid, true,
+         markers(kAliceSid)},
+        {"alice's own and bob's, bob recorded",
+         [](ShutdownMachine& m) {
+             SetMarkersOf(m, kAliceSid, "1");
+             SetMarkersOf(m, kBobSid, "1");
+             ASSERT_TRUE(RecordAppliedBy(m.p, kBobSid));
+         },
+         kAliceSid, true, Joined(markers(kAliceSid), markers(kBobSid))},
+        {"alice's, recorded, LocalSystem restores with her logged off",
+         [](ShutdownMachine& m) {
+             SetMarkersOf(m, kAliceSid, "1");
+             ASSERT_TRUE(RecordAppliedBy(m.p, kAliceSid));
+         },
+         kSystemSid, false, markers(kAliceSid)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShutdownMachine m;
+        m.emulated.addAccount({kBobSid, "bob", "TARROW-PC"}, true);
+        m.FillEveryPlace();
+        c.leave(m);
+        RunAs(m, c.runner, c.aliceLoggedOn);
+        const RegistryDump before = m.emulated.registryDump();
+
+        const RestoreReport report = Restore(m.p, m.programFolder, m.bar);
+
+        EXPECT_EQ(report.outcome, RestoreOutcome::NothingToRestore);
+        EXPECT_TRUE(report.markersCleared);
+        EXPECT_TRUE(report.writes.empty());
+        const RegistryDump after = m.emulated.registryDump();
+        EXPECT_EQ(ChangedValues(before, after, ""), c.cleared)
+            << "changed:" << Described(ChangedValues(before, after, ""));
+        for (const std::string& value : c.cleared) {
+            const std::size_t cut = value.rfind('\\');
+            EXPECT_EQ(DumpedText(after, value.substr(0, cut), value.substr(cut + 1)), "0");
+        }
+        EXPECT_EQ(m.emulated.openKeyCount(), 0u);
+    }
 }
 
 } // namespace

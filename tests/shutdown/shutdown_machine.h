@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "registry/modregistry.h"
 #include "shutdown/change_in_force.h"
+#include "shutdown/markers.h"
 #include "shutdown/progress.h"
 #include "shutdown/saved_settings.h"
 #include "shutdown/timeout_places.h"
@@ -188,11 +189,14 @@ struct ShutdownMachine {
                                           std::string(kShutdownSoundKey), "", file));
     }
 
-    // A saved copy of the running account's change, as an apply leaves it.
+    // A saved copy of the running account's change, as an apply leaves it:
+    // the file, the record of who applied and the markers.
     void PlaceSavedCopy(const SavedValues& values, const std::string& folder) {
         ASSERT_TRUE(platform::WriteWholeFile(p, SavedFilePath(folder, kSavedValuesFile),
                                              ComposeSavedText(values)));
-        ASSERT_TRUE(shutdown::RecordAppliedBy(p, shutdown::RunningAccount(p)));
+        const std::string running = shutdown::RunningAccount(p);
+        ASSERT_TRUE(shutdown::RecordAppliedBy(p, running));
+        ASSERT_TRUE(shutdown::SetMarkers(p, shutdown::KeysOf(running)));
     }
     void PlaceSavedCopy(const SavedValues& values) { PlaceSavedCopy(values, systemDirectory); }
 

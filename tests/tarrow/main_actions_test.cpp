@@ -5,6 +5,7 @@
 #include "tests/tarrow/tarrow_fixture.h"
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace tarrow {
@@ -249,6 +250,14 @@ TEST_F(MainActions, RestorePutsTheValuesBackAndOffersTheSettingsAgain) {
 TEST(MainActionsRefused, SayWhyAndKeepTheMenuAsItWas) {
     const std::string bob = "S-1-5-21-3623811015-3361044348-30300820-1002";
     const std::string values = "C:\\windows\\system32\\informationS.dat";
+    const char* const kOwnerUnknown =
+        "Tarrow's change is in force from an earlier version, and the account that made it is "
+        "unknown. Restore it there, or uninstall Tarrow with /FORCE, which keeps the saved "
+        "settings.";
+    const auto forgetWhoApplied = [](TarrowWorld& w) {
+        ASSERT_TRUE(modregistry::DeleteValue(w.p, RegistryRoot::LocalMachine, "SOFTWARE\\Tarrow",
+                                             "AppliedBy"));
+    };
     struct Case {
         const char* name;
         std::function<void(TarrowWorld&)> after; // after an apply by alice
@@ -270,10 +279,31 @@ TEST(MainActionsRefused, SayWhyAndKeepTheMenuAsItWas) {
              ASSERT_TRUE(modregistry::DeleteValue(w.p, RegistryRoot::CurrentUser,
                                                   "Control Panel\\Desktop", "Beforce"));
          },
-         false, "The saved settings are damaged, so nothing was changed."},
+         false,
+         "The saved settings in C:\\windows\\system32\\informationS.dat are damaged, so nothing "
+         "was changed."},
         {"the copy damaged",
          [&](TarrowWorld& w) { ASSERT_TRUE(platform::WriteWholeFile(w.p, values, "0: 1\n")); },
-         true, "The saved settings are damaged, so nothing was restored."},
+         true,
+         "The saved settings in C:\\windows\\system32\\informationS.dat are damaged, so nothing "
+         "was restored."},
+        {"an earlier version's copy that no account's marker claims",
+         [&](TarrowWorld& w) {
+             forgetWhoApplied(w);
+             for (const auto& [key, name] :
+                  {std::pair{"Consol", "Change"}, std::pair{"Control Panel\\Desktop", "Beforce"}}) {
+                 ASSERT_TRUE(modregistry::DeleteValue(w.p, RegistryRoot::CurrentUser, key, name));
+             }
+         },
+         false, kOwnerUnknown},
+        {"an earlier version's copy that two accounts' markers claim",
+         [&](TarrowWorld& w) {
+             forgetWhoApplied(w);
+             w.emulated.addAccount({bob, "bob", "TARROW-PC"}, true);
+             ASSERT_TRUE(modregistry::SetValue(w.p, ValueKind::Text, RegistryRoot::Users,
+                                               bob + "\\Consol", "Change", "1"));
+         },
+         true, kOwnerUnknown},
         {"a place refuses its writes",
          [](TarrowWorld& w) {
              w.emulated.failValueWrites(platform::kHkeyUsers, ".DEFAULT\\Control Panel\\Desktop");
