@@ -124,6 +124,11 @@ RestoreReport Restore(Platform& platform, const std::string& programFolder, Prog
         FindChangeInForce(platform, hives, FindSavedCopy(platform, systemDirectory, programFolder));
     const bool inForce = change.kind == ChangeInForce::Kind::InForce;
     const bool ownerUnknown = inForce && change.owner.empty();
+    // With the owner unknown nothing is written, not even the machine's
+    // places: put back, they would make the copy look like a leftover to
+    // the next run, which would delete it with the owner's own part still
+    // in force somewhere.
+    const bool writes = inForce && !ownerUnknown;
 
     // Place 0, the sound and the markers go to the account that applied,
     // and to no other: when it is unknown, that part is out of reach.
@@ -140,19 +145,19 @@ RestoreReport Restore(Platform& platform, const std::string& programFolder, Prog
     // The first group is written with the bar hidden; the bar shows again
     // for the ten steps before each of the others.
     const auto& groups = WriteGroups();
-    if (inForce) {
+    if (writes) {
         WriteGroupBack(platform, groups.front(), change.copy.values, targets, report);
     }
     progress.setVisible(true);
     for (std::size_t g = 1; g < groups.size(); ++g) {
         StepsThenPauses(progress, kStepsPerGroup, kPause);
-        if (inForce) {
+        if (writes) {
             WriteGroupBack(platform, groups[g], change.copy.values, targets, report);
         }
     }
 
     bool soundBack = true;
-    if (inForce && change.copy.hasSound) {
+    if (writes && change.copy.hasSound) {
         const ReachedAccount& owner = targets.owner;
         report.soundRestored =
             owner.reached() &&

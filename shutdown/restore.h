@@ -31,9 +31,9 @@ enum class RestoreOutcome {
     NothingToRestore, // no copy in force: nothing was written
     Damaged,          // the saved copy cannot be used: nothing was written
     Incomplete,       // something could not be put back: the copy is kept
-    // An earlier version's change whose account cannot be told: the
-    // machine's places are back, but its own part (place 0, the markers, the
-    // sound) is out of reach, and the copy is kept.
+    // An earlier version's change whose account cannot be told: its own part
+    // (place 0, the markers, the sound) is out of reach, so nothing is
+    // written and the copy is kept.
     OwnerUnknown,
 };
 

@@ -30,17 +30,26 @@ SoundFileCheck CheckSoundFile(platform::Platform& platform, const std::string& p
     if (CheckHiveLoaded(platform)) {
         platform.RegUnLoadKeyA(platform::kHkeyUsers, hive);
     }
-    const long status = platform.RegLoadKeyA(platform::kHkeyUsers, hive, path);
-    if (status == platform::kErrorPrivilegeNotHeld) {
+    // A loaded hive file is held open, may be written back, and gets log
+    // files beside it: the check loads a copy of the saved file, never the
+    // file itself, and removes the copy and its logs afterwards.
+    const std::string trial = path + std::string(kSoundCheckSuffix);
+    if (!platform.CopyFileA(path, trial, false)) {
         return SoundFileCheck::Unchecked;
     }
-    if (status != platform::kErrorSuccess) {
-        return SoundFileCheck::Damaged;
+    const long status = platform.RegLoadKeyA(platform::kHkeyUsers, hive, trial);
+    SoundFileCheck result = SoundFileCheck::Sound;
+    if (status == platform::kErrorPrivilegeNotHeld) {
+        result = SoundFileCheck::Unchecked;
+    } else if (status != platform::kErrorSuccess) {
+        result = SoundFileCheck::Damaged;
+    } else if (platform.RegUnLoadKeyA(platform::kHkeyUsers, hive) != platform::kErrorSuccess) {
+        result = SoundFileCheck::Unchecked;
     }
-    // Loaded, it holds its file open: the restore could not read it.
-    return platform.RegUnLoadKeyA(platform::kHkeyUsers, hive) == platform::kErrorSuccess
-               ? SoundFileCheck::Sound
-               : SoundFileCheck::Unchecked;
+    for (const char* log : {"", ".LOG", ".LOG1", ".LOG2"}) {
+        platform.DeleteFileA(trial + log);
+    }
+    return result;
 }
 
 } // namespace tarrow::shutdown

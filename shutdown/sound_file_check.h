@@ -18,6 +18,8 @@ namespace tarrow::shutdown {
 inline constexpr std::size_t kSoundFileLimit = 1024 * 1024;
 // The name under HKEY_USERS that the file is loaded as for the check.
 inline constexpr std::string_view kSoundCheckHive = "Tarrow sound check";
+// The copy of the file that is loaded, beside it.
+inline constexpr std::string_view kSoundCheckSuffix = ".check";
 
 enum class SoundFileCheck {
     Sound,     // it loads as a hive
