@@ -4,8 +4,9 @@
 // so the code above reads like Win32 and runs unchanged on the real system
 // (platform/win32) and on the emulated one (platform/emulated).
 //
-// Text crosses as std::string in the ANSI code page. An empty value name
-// means the key's default value, as NULL or "" does in Win32.
+// Text crosses as std::string in the ANSI code page. Wide text, where a call
+// needs it, is UTF-16 in char16_t (Windows' WCHAR) and std::u16string. An
+// empty value name means the key's default value, as NULL or "" does in Win32.
 #pragma once
 
 #include "platform/types.h"
@@ -31,6 +32,12 @@ public:
     // needed size. For string kinds the size reported leaves room for a NUL
     // when the stored bytes do not end in one.
     virtual long RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* dataSize) = 0;
+    // The same with a wide value name: strings come as the wide text they are
+    // stored as, and nothing is added to them. Used only to tell whether a
+    // string survives the ANSI code page, which RegQueryValueExA passes it
+    // through.
+    virtual long RegQueryValueExW(Key key, const std::u16string& valueName, std::uint32_t* type,
                                   std::uint8_t* data, std::uint32_t* dataSize) = 0;
     virtual long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t dataSize) = 0;
@@ -98,6 +105,21 @@ public:
     virtual bool FlushFileBuffers(Handle file) = 0;
     virtual bool MoveFileExA(const std::string& from, const std::string& to,
                              std::uint32_t flags) = 0;
+
+    // --- Text (kernel32): conversions between wide text and a code page
+    // (kCpAcp). A length of -1 takes the text up to and with its NUL. With a
+    // size of 0 nothing is written and the size needed is returned;
+    // otherwise the count written. 0 on failure (kErrorInsufficientBuffer
+    // when the room is too small). A wide character that the code page
+    // lacks becomes `defaultChar` (the code page's own when nullptr), and
+    // `usedDefaultChar` (when given) says whether that happened.
+    virtual int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
+                                    const char16_t* wide, int wideLength, char* multiByte,
+                                    int multiByteSize, const char* defaultChar,
+                                    bool* usedDefaultChar) = 0;
+    virtual int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags,
+                                    const char* multiByte, int multiByteLength, char16_t* wide,
+                                    int wideSize) = 0;
 
     // --- Named objects (kernel32).
     // Creates the named mutex or, when one of that name exists, opens it

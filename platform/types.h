@@ -37,6 +37,7 @@ constexpr long kErrorNoSuchPrivilege = 1313;
 constexpr long kErrorPrivilegeNotHeld = 1314;
 constexpr long kErrorBadFormat = 11;
 constexpr long kErrorNotReady = 21;
+constexpr long kErrorInsufficientBuffer = 122;
 
 // Registry value kinds.
 constexpr std::uint32_t kRegNone = 0;
@@ -81,6 +82,8 @@ constexpr std::uint32_t kFileShareRead = 0x1;
 constexpr std::uint32_t kCreateAlways = 2;
 constexpr std::uint32_t kOpenExisting = 3;
 constexpr std::uint32_t kOpenAlways = 4;
+// The ANSI code page of the system, for the text conversions.
+constexpr std::uint32_t kCpAcp = 0;
 
 // MoveFileExA flags.
 constexpr std::uint32_t kMoveFileReplaceExisting = 0x1;

@@ -25,7 +25,11 @@ struct StoredValue {
     };
     Found found = Found::NoKey;
     std::uint32_t kind = 0;
-    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> bytes; // as RegQueryValueExA hands them over
+    // For a REG_SZ: its wide text, as stored, holds a character that the
+    // ANSI code page lacks (or could not be read wide), so `bytes` are not
+    // the text but what the code page made of it ("?" and the like).
+    bool lostInCodePage = false;
 };
 
 // The value as text: the default when the key cannot be opened, the empty
@@ -38,7 +42,8 @@ std::string GetValue(platform::Platform& platform, RegistryRoot root, const std:
 std::string QueryValue(platform::Platform& platform, platform::Key key,
                        const std::string& valueName);
 
-// The value's kind and bytes as stored.
+// The value's kind and bytes as stored, and for a REG_SZ whether the ANSI
+// code page carries its text.
 StoredValue ReadStoredValue(platform::Platform& platform, RegistryRoot root,
                             const std::string& keyPath, const std::string& valueName);
 

@@ -2,6 +2,7 @@
 // running program, and what tests look at afterwards.
 #include "platform/emulated/emulated_platform.h"
 
+#include "platform/emulated/code_page.h"
 #include "platform/emulated/emulated_state.h"
 #include "platform/emulated/text.h"
 
@@ -54,11 +55,10 @@ void EmulatedPlatform::addAccount(const Account& account, bool loggedOn) {
                                             .childOrNew("SystemExit")
                                             .childOrNew(".Current");
                                     });
-    const std::string imagePath = "%SystemDrive%\\Users\\" + account.name;
-    std::vector<std::uint8_t> bytes(imagePath.begin(), imagePath.end());
-    bytes.push_back(0);
+    const std::string imagePath = "%SystemDrive%\\Users\\" + account.name + '\0';
     state_->registry.ensureValue(kHkeyLocalMachine, kProfileList + account.sid, "ProfileImagePath",
-                                 kRegExpandSz, std::move(bytes));
+                                 kRegExpandSz,
+                                 emulated::BytesOfWide(emulated::WideFromAnsi(imagePath)));
 }
 
 void EmulatedPlatform::setLoggedOn(const std::string& sid, bool loggedOn) {
@@ -185,6 +185,12 @@ void EmulatedPlatform::setSystemDirectory(const std::string& windowsPath) {
 
 void EmulatedPlatform::createKey(Key root, const std::string& subKey) {
     state_->registry.ensure(root, subKey);
+}
+
+void EmulatedPlatform::setWideValue(Key root, const std::string& subKey,
+                                    const std::string& valueName, std::uint32_t kind,
+                                    const std::u16string& text) {
+    state_->registry.ensureValue(root, subKey, valueName, kind, emulated::BytesOfWide(text));
 }
 
 void EmulatedPlatform::setModulePath(const std::string& windowsPath) {

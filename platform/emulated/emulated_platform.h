@@ -3,8 +3,10 @@
 // with file attributes, pipes and started processes, and fault injection.
 //
 // It follows the behaviour of the real calls, including the parts that code
-// easily gets wrong: names match without regard to case; a string value's size
-// report leaves room for a terminating NUL; keys cannot be created directly
+// easily gets wrong: names match without regard to case; strings are stored
+// as wide text that the A calls see through the ANSI code page, Windows-1252
+// (a character it lacks reads as "?"); a string value's size report leaves
+// room for a terminating NUL; keys cannot be created directly
 // under HKEY_USERS or HKEY_LOCAL_MACHINE; saving a key needs
 // SeBackupPrivilege and restoring one needs SeBackupPrivilege and
 // SeRestorePrivilege; successful calls leave the last-error value alone
@@ -58,6 +60,8 @@ public:
                          std::uint32_t* disposition) override;
     long RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
                           std::uint8_t* data, std::uint32_t* dataSize) override;
+    long RegQueryValueExW(Key key, const std::u16string& valueName, std::uint32_t* type,
+                          std::uint8_t* data, std::uint32_t* dataSize) override;
     long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t dataSize) override;
     long RegDeleteValueA(Key key, const std::string& valueName) override;
@@ -96,6 +100,11 @@ public:
                    std::uint32_t* written) override;
     bool FlushFileBuffers(Handle file) override;
     bool MoveFileExA(const std::string& from, const std::string& to, std::uint32_t flags) override;
+    int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
+                            int wideLength, char* multiByte, int multiByteSize,
+                            const char* defaultChar, bool* usedDefaultChar) override;
+    int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* multiByte,
+                            int multiByteLength, char16_t* wide, int wideSize) override;
     Handle CreateMutexA(const SecurityAttributes* security, bool initialOwner,
                         const std::string& name) override;
     Handle OpenMutexA(std::uint32_t access, bool inheritHandle, const std::string& name) override;
@@ -117,6 +126,11 @@ public:
     // Creates root\subKey as an installed Windows has it, where a program
     // could not (directly under HKEY_USERS, for an account's profile).
     void createKey(Key root, const std::string& subKey);
+    // Writes a value as a program that writes wide text would
+    // (RegSetValueExW): `text` is stored as it is, NUL included when it
+    // holds one. The key is created where missing.
+    void setWideValue(Key root, const std::string& subKey, const std::string& valueName,
+                      std::uint32_t kind, const std::u16string& text);
     void setCommandLine(const std::string& commandLine);
     // Where a Windows path lies on disk (the folder need not exist).
     std::string hostPath(const std::string& windowsPath) const;

@@ -2,6 +2,7 @@
 // last-error value alone, as advapi32 does. Each change is journalled.
 #include "platform/emulated/emulated_platform.h"
 
+#include "platform/emulated/code_page.h"
 #include "platform/emulated/emulated_state.h"
 #include "platform/emulated/errors.h"
 #include "platform/emulated/hive_file.h"
@@ -50,6 +51,22 @@ long EmulatedPlatform::RegQueryValueExA(Key key, const std::string& valueName, s
         return kErrorNotReady;
     }
     return state_->registry.query(key, valueName, type, data, dataSize);
+}
+
+long EmulatedPlatform::RegQueryValueExW(Key key, const std::u16string& valueName,
+                                        std::uint32_t* type, std::uint8_t* data,
+                                        std::uint32_t* dataSize) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
+    // Value names are kept in the code page: a name it cannot carry names no
+    // value.
+    bool lost = false;
+    const std::string name = emulated::AnsiFromWide(valueName, '?', &lost);
+    if (lost) {
+        return kErrorFileNotFound;
+    }
+    return state_->registry.queryWide(key, name, type, data, dataSize);
 }
 
 long EmulatedPlatform::RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,

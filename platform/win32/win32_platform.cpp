@@ -46,6 +46,16 @@ DWORD* AsDword(std::uint32_t* value) {
     return reinterpret_cast<DWORD*>(value);
 }
 
+// Wide text is UTF-16 on both sides: WCHAR and char16_t are one size.
+static_assert(sizeof(WCHAR) == sizeof(char16_t));
+
+const WCHAR* AsWide(const char16_t* text) {
+    return reinterpret_cast<const WCHAR*>(text);
+}
+WCHAR* AsWide(char16_t* text) {
+    return reinterpret_cast<WCHAR*>(text);
+}
+
 } // namespace
 
 long Win32Platform::RegOpenKeyExA(Key root, const std::string& subKey, std::uint32_t options,
@@ -79,6 +89,12 @@ long Win32Platform::RegCreateKeyExA(Key root, const std::string& subKey,
 long Win32Platform::RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
                                      std::uint8_t* data, std::uint32_t* dataSize) {
     return ::RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, AsDword(type), data,
+                              AsDword(dataSize));
+}
+
+long Win32Platform::RegQueryValueExW(Key key, const std::u16string& valueName, std::uint32_t* type,
+                                     std::uint8_t* data, std::uint32_t* dataSize) {
+    return ::RegQueryValueExW(ToHkey(key), AsWide(valueName.c_str()), nullptr, AsDword(type), data,
                               AsDword(dataSize));
 }
 
@@ -326,6 +342,27 @@ bool Win32Platform::FlushFileBuffers(Handle file) {
 bool Win32Platform::MoveFileExA(const std::string& from, const std::string& to,
                                 std::uint32_t flags) {
     return ::MoveFileExA(from.c_str(), to.c_str(), flags) != FALSE;
+}
+
+int Win32Platform::WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
+                                       const char16_t* wide, int wideLength, char* multiByte,
+                                       int multiByteSize, const char* defaultChar,
+                                       bool* usedDefaultChar) {
+    BOOL usedDefault = FALSE;
+    const int count =
+        ::WideCharToMultiByte(codePage, flags, AsWide(wide), wideLength, multiByte, multiByteSize,
+                              defaultChar, usedDefaultChar != nullptr ? &usedDefault : nullptr);
+    if (usedDefaultChar != nullptr) {
+        *usedDefaultChar = usedDefault != FALSE;
+    }
+    return count;
+}
+
+int Win32Platform::MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags,
+                                       const char* multiByte, int multiByteLength, char16_t* wide,
+                                       int wideSize) {
+    return ::MultiByteToWideChar(codePage, flags, multiByte, multiByteLength, AsWide(wide),
+                                 wideSize);
 }
 
 void Win32Platform::InitCommonControls() {

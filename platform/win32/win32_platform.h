@@ -16,6 +16,8 @@ public:
                          std::uint32_t* disposition) override;
     long RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
                           std::uint8_t* data, std::uint32_t* dataSize) override;
+    long RegQueryValueExW(Key key, const std::u16string& valueName, std::uint32_t* type,
+                          std::uint8_t* data, std::uint32_t* dataSize) override;
     long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t dataSize) override;
     long RegDeleteValueA(Key key, const std::string& valueName) override;
@@ -54,6 +56,11 @@ public:
                    std::uint32_t* written) override;
     bool FlushFileBuffers(Handle file) override;
     bool MoveFileExA(const std::string& from, const std::string& to, std::uint32_t flags) override;
+    int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
+                            int wideLength, char* multiByte, int multiByteSize,
+                            const char* defaultChar, bool* usedDefaultChar) override;
+    int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* multiByte,
+                            int multiByteLength, char16_t* wide, int wideSize) override;
     Handle CreateMutexA(const SecurityAttributes* security, bool initialOwner,
                         const std::string& name) override;
     Handle OpenMutexA(std::uint32_t access, bool inheritHandle, const std::string& name) override;

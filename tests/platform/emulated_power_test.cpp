@@ -249,8 +249,8 @@ TEST_F(Power, ALoggedOffAccountsHiveLoadsFromItsProfileAndGoesBackThere) {
     EXPECT_EQ(e.registryDump()["hkey_users\\" + emulated::FoldCase(bob) +
                                "\\control panel\\desktop"]["hungapptimeout"]
                   .bytes.size(),
-              4u)
-        << "unloading wrote the hive back to its file";
+              8u)
+        << "unloading wrote the hive back to its file, the text as four wide characters";
 
     // A hive a program loaded is gone after a reboot; what was not flushed
     // before the cut is lost with it.
