@@ -95,8 +95,14 @@ public:
     virtual bool SetFileAttributesA(const std::string& path, std::uint32_t attributes) = 0;
     virtual bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists) = 0;
     virtual bool DeleteFileA(const std::string& path) = 0;
+    // `flagsAndAttributes` holds the attributes of a new file and flags such
+    // as kFileFlagDeleteOnClose; `security` (or nullptr) gives a new file its
+    // security descriptor. A file opened while another open of it does not
+    // share the access asked for, or that does not share what the other open
+    // has, fails with kErrorSharingViolation.
     virtual Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t share,
-                               std::uint32_t disposition, std::uint32_t attributes) = 0;
+                               const SecurityAttributes* security, std::uint32_t disposition,
+                               std::uint32_t flagsAndAttributes) = 0;
     virtual bool ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) = 0;
     virtual bool WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
                            std::uint32_t* written) = 0;

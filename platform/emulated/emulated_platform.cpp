@@ -95,6 +95,7 @@ bool EmulatedPlatform::powerOff() const {
 
 void EmulatedPlatform::reboot(HiveSurvival hives) {
     state_->kernel.closeAll();
+    state_->drive.forgetDeletesOnClose();
     state_->finds.clear();
     state_->drive.cutPower();
     state_->registry.reboot(hives == HiveSurvival::Whole);
@@ -151,10 +152,23 @@ void EmulatedPlatform::SetLastError(std::uint32_t error) {
 }
 
 bool EmulatedPlatform::CloseHandle(Handle handle) {
-    if (handle == kCurrentProcessHandle || state_->kernel.close(handle)) {
+    if (handle == kCurrentProcessHandle) {
         return true;
     }
-    return state_->fail(kErrorInvalidHandle);
+    std::string file;
+    if (const auto* open = state_->kernel.find<std::unique_ptr<emulated::OpenFile>>(handle)) {
+        file = (*open)->key();
+    }
+    if (!state_->kernel.close(handle)) {
+        return state_->fail(kErrorInvalidHandle);
+    }
+    // The last close of a file opened to be deleted on close deletes it;
+    // with the power off nothing reaches the disk.
+    if (!file.empty() && !state_->journal.powerOff() && state_->drive.closed(file)) {
+        state_->fileSecurity.removed(file);
+        state_->journal.record("CloseHandle", file);
+    }
+    return true;
 }
 
 std::uint32_t EmulatedPlatform::GetSystemDirectoryA(char* buffer, std::uint32_t size) {

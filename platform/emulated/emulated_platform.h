@@ -11,7 +11,9 @@
 // SeBackupPrivilege and restoring one needs SeBackupPrivilege and
 // SeRestorePrivilege; successful calls leave the last-error value alone
 // (except where Windows documents otherwise: AdjustTokenPrivileges, and
-// CreateFileA with CREATE_ALWAYS or OPEN_ALWAYS). The Reg* calls report
+// CreateFileA with CREATE_ALWAYS or OPEN_ALWAYS). Files follow Windows'
+// sharing rules, are deleted on their last close when opened so, and keep
+// the security descriptor they were made with (see file_security.h). The Reg* calls report
 // through their status codes only and never touch the last-error value.
 #pragma once
 
@@ -94,7 +96,8 @@ public:
     bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists) override;
     bool DeleteFileA(const std::string& path) override;
     Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t share,
-                       std::uint32_t disposition, std::uint32_t attributes) override;
+                       const SecurityAttributes* security, std::uint32_t disposition,
+                       std::uint32_t flagsAndAttributes) override;
     bool ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) override;
     bool WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
                    std::uint32_t* written) override;
@@ -175,11 +178,17 @@ public:
         std::string sid;
         std::string name;
         std::string domain;
+        // A member of Administrators, running elevated. A standard account
+        // creates, writes and deletes nothing in the system directory, and
+        // opens no file whose descriptor admits only the system and
+        // administrators.
+        bool administrator = true;
     };
     // Adds an account with a profile, "C:\Users\<name>", named in the
     // ProfileList key; its hive (the profile's NTUSER.DAT) holds the keys an
     // account starts with. A logged-on account's hive is loaded under
-    // HKEY_USERS\<sid>.
+    // HKEY_USERS\<sid>. kUserSid ("alice") and LocalSystem are
+    // administrators.
     void addAccount(const Account& account, bool loggedOn);
     // Logs the account on (its hive loaded) or off (its hive unloaded).
     void setLoggedOn(const std::string& sid, bool loggedOn);
@@ -213,7 +222,8 @@ public:
     // Cuts the power (if still on) and starts again from what survived: a
     // file's content as last flushed (a file created since then is empty),
     // created, moved and deleted files as they are, each hive by `hives`.
-    // Open handles are gone, hives a program loaded are unloaded, enabled
+    // Open handles are gone (a file to be deleted on close stays: its last
+    // close never came), hives a program loaded are unloaded, enabled
     // privileges are off, the journal is empty; accounts, faults and the
     // program's setup stay.
     void reboot(HiveSurvival hives);

@@ -7,6 +7,7 @@
 #include "platform/emulated/errors.h"
 #include "platform/emulated/hive_file.h"
 #include "platform/emulated/text.h"
+#include "platform/emulated/windows_path.h"
 
 namespace platform {
 
@@ -112,8 +113,12 @@ long EmulatedPlatform::RegSaveKeyA(Key key, const std::string& file) {
     if (!state_->privileges.enabled("SeBackupPrivilege")) {
         return kErrorPrivilegeNotHeld;
     }
+    if (const long refused = state_->refusal(file, true); refused != kErrorSuccess) {
+        return refused;
+    }
     const long status = state_->drive.writeNew(file, emulated::SaveHive(*node));
     if (status == kErrorSuccess) {
+        state_->fileSecurity.removed(emulated::PathKeyOf(file));
         state_->journal.record("RegSaveKeyA", emulated::FoldCase(file));
     }
     return status == emulated::kErrorFileExists ? kErrorAlreadyExists : status;

@@ -4,6 +4,7 @@
 
 #include "platform/emulated/drive.h"
 #include "platform/emulated/emulated_platform.h"
+#include "platform/emulated/file_security.h"
 #include "platform/emulated/handle_numbers.h"
 #include "platform/emulated/journal.h"
 #include "platform/emulated/kernel_handles.h"
@@ -40,6 +41,14 @@ struct EmulatedPlatform::State {
         return true;
     }
 
+    // The running account, as the file rules see it.
+    emulated::Caller caller() const;
+    // Why the running account may not reach the file at `path` (0 when it
+    // may): one that is no administrator changes nothing in the system
+    // directory (`changes`: creates, writes or deletes), and nobody reaches
+    // a file whose security descriptor leaves the account out.
+    long refusal(const std::string& path, bool changes) const;
+
     struct FindListing {
         std::vector<FindData> entries;
         std::size_t next = 0;
@@ -53,6 +62,7 @@ struct EmulatedPlatform::State {
     // table when the handles go.
     emulated::Drive drive;
     emulated::KernelHandles kernel{numbers};
+    emulated::FileSecurity fileSecurity;
     std::map<Handle, FindListing> finds;
 
     emulated::Journal journal;

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_platform.h"
 
+#include "platform/win32/security_attributes.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -23,14 +25,6 @@ HANDLE ToHandle(Handle handle) {
 }
 Handle FromHandle(HANDLE handle) {
     return reinterpret_cast<Handle>(handle);
-}
-
-SECURITY_ATTRIBUTES ToWin32(const SecurityAttributes& security) {
-    SECURITY_ATTRIBUTES result{};
-    result.nLength = sizeof(SECURITY_ATTRIBUTES);
-    result.lpSecurityDescriptor = nullptr;
-    result.bInheritHandle = security.inheritHandle ? TRUE : FALSE;
-    return result;
 }
 
 void ToFindData(const WIN32_FIND_DATAA& from, FindData* to) {
@@ -70,15 +64,16 @@ long Win32Platform::RegCreateKeyExA(Key root, const std::string& subKey,
                                     const std::string& keyClass, std::uint32_t options,
                                     std::uint32_t access, const SecurityAttributes* security,
                                     Key* result, std::uint32_t* disposition) {
-    SECURITY_ATTRIBUTES attributes{};
-    if (security != nullptr) {
-        attributes = ToWin32(*security);
+    *result = 0;
+    Win32SecurityAttributes attributes(security);
+    if (!attributes.valid()) {
+        return static_cast<long>(::GetLastError());
     }
     HKEY created = nullptr;
     DWORD how = 0;
-    const LONG status = ::RegCreateKeyExA(
-        ToHkey(root), subKey.c_str(), 0, const_cast<char*>(keyClass.c_str()), options, access,
-        security != nullptr ? &attributes : nullptr, &created, &how);
+    const LONG status =
+        ::RegCreateKeyExA(ToHkey(root), subKey.c_str(), 0, const_cast<char*>(keyClass.c_str()),
+                          options, access, attributes.get(), &created, &how);
     *result = status == ERROR_SUCCESS ? FromHkey(created) : 0;
     if (disposition != nullptr) {
         *disposition = how;
@@ -310,10 +305,14 @@ bool Win32Platform::DeleteFileA(const std::string& path) {
 }
 
 Handle Win32Platform::CreateFileA(const std::string& path, std::uint32_t access,
-                                  std::uint32_t share, std::uint32_t disposition,
-                                  std::uint32_t attributes) {
-    return FromHandle(
-        ::CreateFileA(path.c_str(), access, share, nullptr, disposition, attributes, nullptr));
+                                  std::uint32_t share, const SecurityAttributes* security,
+                                  std::uint32_t disposition, std::uint32_t flagsAndAttributes) {
+    Win32SecurityAttributes attributes(security);
+    if (!attributes.valid()) {
+        return kInvalidHandle;
+    }
+    return FromHandle(::CreateFileA(path.c_str(), access, share, attributes.get(), disposition,
+                                    flagsAndAttributes, nullptr));
 }
 
 bool Win32Platform::ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) {
@@ -371,12 +370,11 @@ void Win32Platform::InitCommonControls() {
 
 Handle Win32Platform::CreateMutexA(const SecurityAttributes* security, bool initialOwner,
                                    const std::string& name) {
-    SECURITY_ATTRIBUTES attributes{};
-    if (security != nullptr) {
-        attributes = ToWin32(*security);
+    Win32SecurityAttributes attributes(security);
+    if (!attributes.valid()) {
+        return 0;
     }
-    return FromHandle(::CreateMutexA(security != nullptr ? &attributes : nullptr,
-                                     initialOwner ? TRUE : FALSE, name.c_str()));
+    return FromHandle(::CreateMutexA(attributes.get(), initialOwner ? TRUE : FALSE, name.c_str()));
 }
 
 Handle Win32Platform::OpenMutexA(std::uint32_t access, bool inheritHandle,
@@ -386,14 +384,15 @@ Handle Win32Platform::OpenMutexA(std::uint32_t access, bool inheritHandle,
 
 bool Win32Platform::CreatePipe(Handle* readEnd, Handle* writeEnd,
                                const SecurityAttributes* security, std::uint32_t size) {
-    SECURITY_ATTRIBUTES attributes{};
-    if (security != nullptr) {
-        attributes = ToWin32(*security);
+    *readEnd = 0;
+    *writeEnd = 0;
+    Win32SecurityAttributes attributes(security);
+    if (!attributes.valid()) {
+        return false;
     }
     HANDLE reader = nullptr;
     HANDLE writer = nullptr;
-    const BOOL ok =
-        ::CreatePipe(&reader, &writer, security != nullptr ? &attributes : nullptr, size);
+    const BOOL ok = ::CreatePipe(&reader, &writer, attributes.get(), size);
     *readEnd = ok ? FromHandle(reader) : 0;
     *writeEnd = ok ? FromHandle(writer) : 0;
     return ok != FALSE;
@@ -404,13 +403,10 @@ bool Win32Platform::CreateProcessA(const std::string& commandLine,
                                    const SecurityAttributes* thread, bool inheritHandles,
                                    std::uint32_t creationFlags, const StartupInfo& startup,
                                    ProcessInformation* info) {
-    SECURITY_ATTRIBUTES processAttributes{};
-    SECURITY_ATTRIBUTES threadAttributes{};
-    if (process != nullptr) {
-        processAttributes = ToWin32(*process);
-    }
-    if (thread != nullptr) {
-        threadAttributes = ToWin32(*thread);
+    Win32SecurityAttributes processAttributes(process);
+    Win32SecurityAttributes threadAttributes(thread);
+    if (!processAttributes.valid() || !threadAttributes.valid()) {
+        return false;
     }
     STARTUPINFOA start{};
     start.cb = sizeof(STARTUPINFOA);
@@ -423,10 +419,9 @@ bool Win32Platform::CreateProcessA(const std::string& commandLine,
     // CreateProcessA may write into the command line, so it gets its own copy.
     std::vector<char> command(commandLine.begin(), commandLine.end());
     command.push_back('\0');
-    const BOOL ok = ::CreateProcessA(
-        nullptr, command.data(), process != nullptr ? &processAttributes : nullptr,
-        thread != nullptr ? &threadAttributes : nullptr, inheritHandles ? TRUE : FALSE,
-        creationFlags, nullptr, nullptr, &start, &started);
+    const BOOL ok = ::CreateProcessA(nullptr, command.data(), processAttributes.get(),
+                                     threadAttributes.get(), inheritHandles ? TRUE : FALSE,
+                                     creationFlags, nullptr, nullptr, &start, &started);
     if (info != nullptr) {
         info->process = FromHandle(started.hProcess);
         info->thread = FromHandle(started.hThread);

@@ -50,7 +50,8 @@ public:
     bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists) override;
     bool DeleteFileA(const std::string& path) override;
     Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t share,
-                       std::uint32_t disposition, std::uint32_t attributes) override;
+                       const SecurityAttributes* security, std::uint32_t disposition,
+                       std::uint32_t flagsAndAttributes) override;
     bool ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) override;
     bool WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
                    std::uint32_t* written) override;
