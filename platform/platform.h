@@ -79,6 +79,8 @@ public:
     // small, the size needed (NUL included) and nothing useful in `buffer`;
     // 0 on failure.
     virtual std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) = 0;
+    // Suspends the calling thread for at least that long.
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
     // The full path of the running executable.
     virtual std::string GetModuleFileNameA() = 0;
     // The command line the process was started with, as Windows keeps it.

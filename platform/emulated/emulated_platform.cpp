@@ -185,6 +185,22 @@ std::uint32_t EmulatedPlatform::GetSystemDirectoryA(char* buffer, std::uint32_t 
     return length;
 }
 
+void EmulatedPlatform::Sleep(std::uint32_t milliseconds) {
+    state_->sleptMilliseconds += milliseconds;
+    // A copy: the hook may set another one.
+    if (const auto hook = state_->onSleep) {
+        hook();
+    }
+}
+
+std::uint64_t EmulatedPlatform::sleptMilliseconds() const {
+    return state_->sleptMilliseconds;
+}
+
+void EmulatedPlatform::onSleep(std::function<void()> hook) {
+    state_->onSleep = std::move(hook);
+}
+
 std::string EmulatedPlatform::GetModuleFileNameA() {
     return state_->modulePath;
 }

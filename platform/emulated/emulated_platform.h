@@ -85,6 +85,7 @@ public:
     void SetLastError(std::uint32_t error) override;
     bool CloseHandle(Handle handle) override;
     std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) override;
+    void Sleep(std::uint32_t milliseconds) override;
     std::string GetModuleFileNameA() override;
     std::string GetCommandLineA() override;
     std::string ExpandEnvironmentStringsA(const std::string& text) override;
@@ -195,6 +196,12 @@ public:
     // The program runs as this account from now on: the token's user, and
     // HKEY_CURRENT_USER its hive (HKEY_USERS\.DEFAULT for LocalSystem).
     void runAs(const std::string& sid);
+    // --- Time. Sleep takes no time: it adds to a clock of its own and then
+    // calls the hook, if one is set, so that a test can act while the
+    // program waits (let go of a lock it waits for, say).
+    std::uint64_t sleptMilliseconds() const;
+    void onSleep(std::function<void()> hook);
+
     // An exit code for the program's own new instances (see registerProgram).
     void setRestartExitCode(std::uint32_t exitCode);
 

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -70,6 +71,8 @@ struct EmulatedPlatform::State {
     std::string runningSid;
 
     std::uint32_t lastError = 0;
+    std::uint64_t sleptMilliseconds = 0;
+    std::function<void()> onSleep;
     std::string systemDirectory = "C:\\windows\\system32";
     std::string modulePath = "C:\\Program Files\\Tarrow\\Tarrow.exe";
     std::string commandLine = "\"C:\\Program Files\\Tarrow\\Tarrow.exe\"";

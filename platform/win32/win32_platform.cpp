@@ -234,6 +234,10 @@ std::uint32_t Win32Platform::GetSystemDirectoryA(char* buffer, std::uint32_t siz
     return ::GetSystemDirectoryA(buffer, size);
 }
 
+void Win32Platform::Sleep(std::uint32_t milliseconds) {
+    ::Sleep(milliseconds);
+}
+
 std::string Win32Platform::GetModuleFileNameA() {
     std::vector<char> buffer(MAX_PATH);
     for (;;) {

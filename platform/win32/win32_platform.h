@@ -39,6 +39,7 @@ public:
     void SetLastError(std::uint32_t error) override;
     bool CloseHandle(Handle handle) override;
     std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) override;
+    void Sleep(std::uint32_t milliseconds) override;
     std::string GetModuleFileNameA() override;
     std::string GetCommandLineA() override;
     std::string ExpandEnvironmentStringsA(const std::string& text) override;

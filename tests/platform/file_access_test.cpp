@@ -1,6 +1,7 @@
 // Who may reach which file on the emulated machine: a standard account
 // changes nothing in the system directory, a file's own descriptor decides
-// who opens it, and a file to be deleted on close outlives a power cut.
+// who opens it, a file to be deleted on close outlives a power cut, and a
+// wait for a lock ends when its holder lets go.
 // Wine enforces no access control lists, so these run natively only.
 #include "platform/emulated/emulated_platform.h"
 #include "platform/files.h"
@@ -227,6 +228,35 @@ TEST_F(FileAccess, AFileToBeDeletedOnCloseOutlivesAPowerCutBeforeItsLastClose) {
             EXPECT_EQ(e.journal().back().target, "c:\\scratch\\running.dat");
         }
     }
+}
+
+// Sleeping takes no time here: the clock adds up, and the hook lets a test
+// act while the program waits, here the lock's holder letting go of it.
+TEST_F(FileAccess, AWaitForALockEndsOnceItsHolderLetsGo) {
+    const std::string lock = scratch + "\\operation.lock";
+    const auto take = [&] {
+        return p.CreateFileA(lock, kGenericWrite, 0, nullptr, kCreateNew, kFileFlagDeleteOnClose);
+    };
+    UniqueHandle holder(p, take());
+    ASSERT_TRUE(holder);
+    int waits = 0;
+    e.onSleep([&] {
+        if (++waits == 3) {
+            holder.reset();
+        }
+    });
+    UniqueHandle taken(p);
+    for (int attempt = 0; attempt < 10 && !taken; ++attempt) {
+        taken.reset(take());
+        if (!taken) {
+            p.Sleep(250);
+        }
+    }
+    EXPECT_TRUE(taken) << "taken once the holder let go";
+    EXPECT_EQ(waits, 3);
+    EXPECT_EQ(e.sleptMilliseconds(), 750u);
+    taken.reset();
+    EXPECT_FALSE(exists(lock)) << "and gone with the last holder";
 }
 
 } // namespace
