@@ -79,6 +79,15 @@ public:
     // small, the size needed (NUL included) and nothing useful in `buffer`;
     // 0 on failure.
     virtual std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) = 0;
+    // The system directory of 32-bit programs on 64-bit Windows (SysWOW64,
+    // where the system redirects such a program's system directory),
+    // reported as GetSystemDirectoryA reports; 0 with
+    // kErrorCallNotImplemented on 32-bit Windows or where the call is
+    // missing.
+    virtual std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) = 0;
+    // Whether the process is a 32-bit one running on 64-bit Windows; false
+    // where the system knows no such thing.
+    virtual bool IsWow64Process(Handle process, bool* wow64) = 0;
     // Suspends the calling thread for at least that long.
     virtual void Sleep(std::uint32_t milliseconds) = 0;
     // The full path of the running executable.

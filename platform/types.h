@@ -38,6 +38,7 @@ constexpr long kErrorPrivilegeNotHeld = 1314;
 constexpr long kErrorBadFormat = 11;
 constexpr long kErrorNotReady = 21;
 constexpr long kErrorSharingViolation = 32;
+constexpr long kErrorCallNotImplemented = 120;
 constexpr long kErrorInsufficientBuffer = 122;
 
 // Registry value kinds.

@@ -44,6 +44,20 @@ std::string TextUpToFirstNul(const std::vector<std::uint8_t>& buffer) {
     return std::string(buffer.begin(), nul);
 }
 
+// A directory from a call shaped as GetSystemDirectoryA, into a buffer of
+// kSystemDirectoryBuffer characters; "" when it fails or does not fit.
+template <typename Call> std::string DirectoryOf(const Call& call) {
+    std::string buffer(kSystemDirectoryBuffer, ' ');
+    const std::uint32_t length = call(buffer.data(), kSystemDirectoryBuffer);
+    // A count of the buffer's size or more is the size the path would need:
+    // the buffer holds no path then.
+    if (length >= kSystemDirectoryBuffer) {
+        return {};
+    }
+    buffer.resize(length);
+    return buffer;
+}
+
 // Reads a whole value through `query`, shaped as RegQueryValueEx: the value
 // may grow between asking its size and reading it, so it asks again until it
 // fits. The status of the last call; `bytes` are empty unless it succeeded.
@@ -276,16 +290,22 @@ bool EnablePrivilege(Platform& platform, const std::string& privilegeName) {
 }
 
 std::string GetSystemdir(Platform& platform) {
-    std::string buffer(kSystemDirectoryBuffer, ' ');
-    const std::uint32_t length =
-        platform.GetSystemDirectoryA(buffer.data(), kSystemDirectoryBuffer);
-    // A count of the buffer's size or more is the size the path would need:
-    // the buffer holds no path then.
-    if (length >= kSystemDirectoryBuffer) {
-        return {};
+    return DirectoryOf([&platform](char* buffer, std::uint32_t size) {
+        return platform.GetSystemDirectoryA(buffer, size);
+    });
+}
+
+std::string VisibleSystemDirectory(Platform& platform) {
+    bool wow64 = false;
+    if (platform.IsWow64Process(platform.GetCurrentProcess(), &wow64) && wow64) {
+        std::string redirected = DirectoryOf([&platform](char* buffer, std::uint32_t size) {
+            return platform.GetSystemWow64DirectoryA(buffer, size);
+        });
+        if (!redirected.empty()) {
+            return redirected;
+        }
     }
-    buffer.resize(length);
-    return buffer;
+    return GetSystemdir(platform);
 }
 
 } // namespace tarrow::modregistry

@@ -87,4 +87,11 @@ bool EnablePrivilege(platform::Platform& platform, const std::string& privilegeN
 // The system directory without a trailing backslash, or "" on failure.
 std::string GetSystemdir(platform::Platform& platform);
 
+// The system directory by the name the user finds it under in Explorer, for
+// naming it in a message: a 32-bit program's system directory on 64-bit
+// Windows is really SysWOW64 (the system redirects it there), so under WOW64
+// that folder; else, or when it cannot be had, GetSystemdir's. Without a
+// trailing backslash, "" on failure.
+std::string VisibleSystemDirectory(platform::Platform& platform);
+
 } // namespace tarrow::modregistry

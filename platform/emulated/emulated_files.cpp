@@ -45,13 +45,16 @@ emulated::Caller EmulatedPlatform::State::caller() const {
 
 long EmulatedPlatform::State::refusal(const std::string& path, bool changes) const {
     const auto names = emulated::ParseDrivePath(path);
-    const auto folder = emulated::ParseDrivePath(systemDirectory);
     if (!names) {
         return kErrorSuccess; // the drive says what is wrong with it
     }
     const std::string key = emulated::PathKey(*names);
     const emulated::Caller account = caller();
-    if (changes && !account.administrator && folder) {
+    for (const std::string& directory : {systemDirectory, wow64Directory}) {
+        const auto folder = emulated::ParseDrivePath(directory);
+        if (!changes || account.administrator || directory.empty() || !folder) {
+            continue;
+        }
         const std::string system = emulated::PathKey(*folder);
         if (key == system || key.starts_with(system + '\\')) {
             return kErrorAccessDenied;

@@ -24,6 +24,17 @@ const std::map<std::string, std::string> kEnvironment = {
     {"programfiles", "C:\\Program Files"},
 };
 
+// A directory as GetSystemDirectoryA reports it: the count copied, or the
+// size needed (NUL included) when the buffer is too small.
+std::uint32_t ReportDirectory(const std::string& directory, char* buffer, std::uint32_t size) {
+    const auto length = static_cast<std::uint32_t>(directory.size());
+    if (buffer == nullptr || size <= length) {
+        return length + 1;
+    }
+    std::memcpy(buffer, directory.c_str(), length + 1);
+    return length;
+}
+
 } // namespace
 
 EmulatedPlatform::EmulatedPlatform(std::string driveRoot)
@@ -172,17 +183,38 @@ bool EmulatedPlatform::CloseHandle(Handle handle) {
 }
 
 std::uint32_t EmulatedPlatform::GetSystemDirectoryA(char* buffer, std::uint32_t size) {
-    const std::string& directory = state_->systemDirectory;
-    if (directory.empty()) {
+    if (state_->systemDirectory.empty()) {
         state_->fail(kErrorFileNotFound);
         return 0;
     }
-    const auto length = static_cast<std::uint32_t>(directory.size());
-    if (buffer == nullptr || size <= length) {
-        return length + 1; // the size needed, with the terminating NUL
+    return ReportDirectory(state_->systemDirectory, buffer, size);
+}
+
+std::uint32_t EmulatedPlatform::GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) {
+    if (state_->wow64Directory.empty()) {
+        state_->fail(kErrorCallNotImplemented);
+        return 0;
     }
-    std::memcpy(buffer, directory.c_str(), length + 1);
-    return length;
+    return ReportDirectory(state_->wow64Directory, buffer, size);
+}
+
+bool EmulatedPlatform::IsWow64Process(Handle process, bool* wow64) {
+    if (process != kCurrentProcessHandle &&
+        state_->kernel.find<emulated::ProcessObject>(process) == nullptr) {
+        return state_->fail(kErrorInvalidHandle);
+    }
+    if (wow64 == nullptr) {
+        return state_->fail(kErrorInvalidParameter);
+    }
+    *wow64 = state_->runsUnderWow64;
+    return true;
+}
+
+void EmulatedPlatform::setWindows64(bool wow64Program) {
+    state_->wow64Directory = "C:\\windows\\SysWOW64";
+    state_->runsUnderWow64 = wow64Program;
+    std::error_code ignored;
+    std::filesystem::create_directories(hostPath(state_->wow64Directory), ignored);
 }
 
 void EmulatedPlatform::Sleep(std::uint32_t milliseconds) {

@@ -42,7 +42,8 @@ public:
     // directory is "C:\windows\system32" (created on disk), the program is
     // "C:\Program Files\Tarrow\Tarrow.exe" with the command line "\"C:\Program
     // Files\Tarrow\Tarrow.exe\"", and the token holds SeBackupPrivilege and
-    // SeRestorePrivilege (not enabled).
+    // SeRestorePrivilege (not enabled). It is a 32-bit Windows (see
+    // setWindows64).
     explicit EmulatedPlatform(std::string driveRoot);
 
     static constexpr std::string_view kUserSid = "S-1-5-21-3623811015-3361044348-30300820-1001";
@@ -85,6 +86,8 @@ public:
     void SetLastError(std::uint32_t error) override;
     bool CloseHandle(Handle handle) override;
     std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) override;
+    std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) override;
+    bool IsWow64Process(Handle process, bool* wow64) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::string GetModuleFileNameA() override;
     std::string GetCommandLineA() override;
@@ -126,6 +129,12 @@ public:
 
     // --- Setting up the machine
     void setSystemDirectory(const std::string& windowsPath); // "" makes the call fail
+    // The machine is a 32-bit Windows unless made a 64-bit one: then
+    // GetSystemWow64DirectoryA names "C:\windows\SysWOW64" (created on
+    // disk), and IsWow64Process tells whether the program is a 32-bit one
+    // (`wow64Program`). No file system redirection is emulated: the program
+    // reaches the folders by the names it uses.
+    void setWindows64(bool wow64Program);
     void setModulePath(const std::string& windowsPath);
     // Creates root\subKey as an installed Windows has it, where a program
     // could not (directly under HKEY_USERS, for an account's profile).

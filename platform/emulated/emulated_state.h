@@ -74,6 +74,10 @@ struct EmulatedPlatform::State {
     std::uint64_t sleptMilliseconds = 0;
     std::function<void()> onSleep;
     std::string systemDirectory = "C:\\windows\\system32";
+    // A 64-bit Windows has it; the program runs under WOW64 when it is a
+    // 32-bit one there.
+    std::string wow64Directory;
+    bool runsUnderWow64 = false;
     std::string modulePath = "C:\\Program Files\\Tarrow\\Tarrow.exe";
     std::string commandLine = "\"C:\\Program Files\\Tarrow\\Tarrow.exe\"";
 

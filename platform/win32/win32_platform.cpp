@@ -40,6 +40,13 @@ DWORD* AsDword(std::uint32_t* value) {
     return reinterpret_cast<DWORD*>(value);
 }
 
+// A function of kernel32 that older systems lack, looked up where it runs:
+// nullptr when it is missing.
+void* KernelFunction(const char* name) {
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    return kernel != nullptr ? reinterpret_cast<void*>(::GetProcAddress(kernel, name)) : nullptr;
+}
+
 // Wide text is UTF-16 on both sides: WCHAR and char16_t are one size.
 static_assert(sizeof(WCHAR) == sizeof(char16_t));
 
@@ -232,6 +239,27 @@ bool Win32Platform::CloseHandle(Handle handle) {
 
 std::uint32_t Win32Platform::GetSystemDirectoryA(char* buffer, std::uint32_t size) {
     return ::GetSystemDirectoryA(buffer, size);
+}
+
+std::uint32_t Win32Platform::GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) {
+    using Call = UINT(WINAPI*)(LPSTR, UINT);
+    const auto call = reinterpret_cast<Call>(KernelFunction("GetSystemWow64DirectoryA"));
+    if (call == nullptr) {
+        ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return 0;
+    }
+    return call(buffer, size);
+}
+
+bool Win32Platform::IsWow64Process(Handle process, bool* wow64) {
+    using Call = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const auto call = reinterpret_cast<Call>(KernelFunction("IsWow64Process"));
+    BOOL result = FALSE;
+    if (call != nullptr && !call(ToHandle(process), &result)) {
+        return false;
+    }
+    *wow64 = result != FALSE;
+    return true;
 }
 
 void Win32Platform::Sleep(std::uint32_t milliseconds) {

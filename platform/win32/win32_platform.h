@@ -39,6 +39,8 @@ public:
     void SetLastError(std::uint32_t error) override;
     bool CloseHandle(Handle handle) override;
     std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) override;
+    std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) override;
+    bool IsWow64Process(Handle process, bool* wow64) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::string GetModuleFileNameA() override;
     std::string GetCommandLineA() override;
