@@ -22,8 +22,8 @@ std::string ExeName(Platform& platform) {
 // Writes the text at the start of the file, creating it when missing; an
 // existing longer file keeps its tail, as a byte file written in place does.
 bool WriteInPlace(Platform& platform, const std::string& path, const std::string& text) {
-    UniqueHandle file(
-        platform, platform.CreateFileA(path, kGenericWrite, 0, kOpenAlways, kFileAttributeNormal));
+    UniqueHandle file(platform, platform.CreateFileA(path, kGenericWrite, 0, nullptr, kOpenAlways,
+                                                     kFileAttributeNormal));
     if (!file) {
         return false;
     }

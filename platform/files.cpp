@@ -36,7 +36,7 @@ bool EntryExists(Platform& platform, const std::string& path, std::uint32_t attr
 }
 
 std::optional<std::string> ReadWholeFile(Platform& platform, const std::string& path) {
-    UniqueHandle file(platform, platform.CreateFileA(path, kGenericRead, kFileShareRead,
+    UniqueHandle file(platform, platform.CreateFileA(path, kGenericRead, kFileShareRead, nullptr,
                                                      kOpenExisting, kFileAttributeNormal));
     if (!file) {
         return std::nullopt;
@@ -58,7 +58,7 @@ std::optional<std::string> ReadWholeFile(Platform& platform, const std::string& 
 
 BoundedRead ReadFileAtMost(Platform& platform, const std::string& path, std::size_t limit) {
     BoundedRead read;
-    UniqueHandle file(platform, platform.CreateFileA(path, kGenericRead, kFileShareRead,
+    UniqueHandle file(platform, platform.CreateFileA(path, kGenericRead, kFileShareRead, nullptr,
                                                      kOpenExisting, kFileAttributeNormal));
     if (!file) {
         const std::uint32_t error = platform.GetLastError();
@@ -85,7 +85,7 @@ BoundedRead ReadFileAtMost(Platform& platform, const std::string& path, std::siz
 }
 
 bool WriteWholeFile(Platform& platform, const std::string& path, const std::string& content) {
-    UniqueHandle file(platform, platform.CreateFileA(path, kGenericWrite, 0, kCreateAlways,
+    UniqueHandle file(platform, platform.CreateFileA(path, kGenericWrite, 0, nullptr, kCreateAlways,
                                                      kFileAttributeNormal));
     if (!file) {
         return false;
@@ -96,7 +96,7 @@ bool WriteWholeFile(Platform& platform, const std::string& path, const std::stri
 }
 
 bool FlushFile(Platform& platform, const std::string& path) {
-    UniqueHandle file(platform, platform.CreateFileA(path, kGenericWrite, kFileShareRead,
+    UniqueHandle file(platform, platform.CreateFileA(path, kGenericWrite, kFileShareRead, nullptr,
                                                      kOpenExisting, kFileAttributeNormal));
     return file && platform.FlushFileBuffers(file.get());
 }
@@ -113,7 +113,7 @@ namespace {
 
 // Creates the file and writes `content` through to the disk.
 bool WriteAndFlush(Platform& platform, const std::string& path, const std::string& content) {
-    UniqueHandle file(platform, platform.CreateFileA(path, kGenericWrite, 0, kCreateAlways,
+    UniqueHandle file(platform, platform.CreateFileA(path, kGenericWrite, 0, nullptr, kCreateAlways,
                                                      kFileAttributeNormal));
     if (!file) {
         return false;

@@ -4,8 +4,9 @@
 // so the code above reads like Win32 and runs unchanged on the real system
 // (platform/win32) and on the emulated one (platform/emulated).
 //
-// Text crosses as std::string in the ANSI code page. An empty value name
-// means the key's default value, as NULL or "" does in Win32.
+// Text crosses as std::string in the ANSI code page. Wide text, where a call
+// needs it, is UTF-16 in char16_t (Windows' WCHAR) and std::u16string. An
+// empty value name means the key's default value, as NULL or "" does in Win32.
 #pragma once
 
 #include "platform/types.h"
@@ -31,6 +32,12 @@ public:
     // needed size. For string kinds the size reported leaves room for a NUL
     // when the stored bytes do not end in one.
     virtual long RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* dataSize) = 0;
+    // The same with a wide value name: strings come as the wide text they are
+    // stored as, and nothing is added to them. Used only to tell whether a
+    // string survives the ANSI code page, which RegQueryValueExA passes it
+    // through.
+    virtual long RegQueryValueExW(Key key, const std::u16string& valueName, std::uint32_t* type,
                                   std::uint8_t* data, std::uint32_t* dataSize) = 0;
     virtual long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t dataSize) = 0;
@@ -78,6 +85,17 @@ public:
     // small, the size needed (NUL included) and nothing useful in `buffer`;
     // 0 on failure.
     virtual std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) = 0;
+    // The system directory of 32-bit programs on 64-bit Windows (SysWOW64,
+    // where the system redirects such a program's system directory),
+    // reported as GetSystemDirectoryA reports; 0 with
+    // kErrorCallNotImplemented on 32-bit Windows or where the call is
+    // missing.
+    virtual std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) = 0;
+    // Whether the process is a 32-bit one running on 64-bit Windows; false
+    // where the system knows no such thing.
+    virtual bool IsWow64Process(Handle process, bool* wow64) = 0;
+    // Suspends the calling thread for at least that long.
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
     // The full path of the running executable.
     virtual std::string GetModuleFileNameA() = 0;
     // The command line the process was started with, as Windows keeps it.
@@ -94,8 +112,14 @@ public:
     virtual bool SetFileAttributesA(const std::string& path, std::uint32_t attributes) = 0;
     virtual bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists) = 0;
     virtual bool DeleteFileA(const std::string& path) = 0;
+    // `flagsAndAttributes` holds the attributes of a new file and flags such
+    // as kFileFlagDeleteOnClose; `security` (or nullptr) gives a new file its
+    // security descriptor. A file opened while another open of it does not
+    // share the access asked for, or that does not share what the other open
+    // has, fails with kErrorSharingViolation.
     virtual Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t share,
-                               std::uint32_t disposition, std::uint32_t attributes) = 0;
+                               const SecurityAttributes* security, std::uint32_t disposition,
+                               std::uint32_t flagsAndAttributes) = 0;
     virtual bool ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) = 0;
     virtual bool WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
                            std::uint32_t* written) = 0;
@@ -104,6 +128,21 @@ public:
     virtual bool FlushFileBuffers(Handle file) = 0;
     virtual bool MoveFileExA(const std::string& from, const std::string& to,
                              std::uint32_t flags) = 0;
+
+    // --- Text (kernel32): conversions between wide text and a code page
+    // (kCpAcp). A length of -1 takes the text up to and with its NUL. With a
+    // size of 0 nothing is written and the size needed is returned;
+    // otherwise the count written. 0 on failure (kErrorInsufficientBuffer
+    // when the room is too small). A wide character that the code page
+    // lacks becomes `defaultChar` (the code page's own when nullptr), and
+    // `usedDefaultChar` (when given) says whether that happened.
+    virtual int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
+                                    const char16_t* wide, int wideLength, char* multiByte,
+                                    int multiByteSize, const char* defaultChar,
+                                    bool* usedDefaultChar) = 0;
+    virtual int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags,
+                                    const char* multiByte, int multiByteLength, char16_t* wide,
+                                    int wideSize) = 0;
 
     // --- Named objects (kernel32).
     // Creates the named mutex or, when one of that name exists, opens it

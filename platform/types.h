@@ -38,6 +38,9 @@ constexpr long kErrorPrivilegeNotHeld = 1314;
 constexpr long kErrorBadFormat = 11;
 constexpr long kErrorNotReady = 21;
 constexpr long kErrorNoMoreItems = 259;
+constexpr long kErrorSharingViolation = 32;
+constexpr long kErrorCallNotImplemented = 120;
+constexpr long kErrorInsufficientBuffer = 122;
 
 // Registry value kinds.
 constexpr std::uint32_t kRegNone = 0;
@@ -76,13 +79,22 @@ constexpr std::uint32_t kFileAttributeNormal = 0x80;
 constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 
-// CreateFileA access, share and disposition values.
+// CreateFileA access, share, disposition and flag values.
 constexpr std::uint32_t kGenericRead = 0x80000000u;
 constexpr std::uint32_t kGenericWrite = 0x40000000u;
+constexpr std::uint32_t kDelete = 0x00010000u;
 constexpr std::uint32_t kFileShareRead = 0x1;
+constexpr std::uint32_t kFileShareWrite = 0x2;
+constexpr std::uint32_t kFileShareDelete = 0x4;
+constexpr std::uint32_t kCreateNew = 1;
 constexpr std::uint32_t kCreateAlways = 2;
 constexpr std::uint32_t kOpenExisting = 3;
 constexpr std::uint32_t kOpenAlways = 4;
+// The file is deleted when the last handle to it is closed; until then every
+// other open must share delete.
+constexpr std::uint32_t kFileFlagDeleteOnClose = 0x04000000u;
+// The ANSI code page of the system, for the text conversions.
+constexpr std::uint32_t kCpAcp = 0;
 
 // MoveFileExA flags.
 constexpr std::uint32_t kMoveFileReplaceExisting = 0x1;
@@ -118,10 +130,13 @@ struct TokenPrivileges {
 };
 static_assert(sizeof(TokenPrivileges) == 16, "TOKEN_PRIVILEGES with one entry is 16 bytes");
 
-// SECURITY_ATTRIBUTES without a descriptor: only the inherit flag matters here.
+// SECURITY_ATTRIBUTES: the inherit flag, and the security descriptor as SDDL
+// text ("D:P(A;;FA;;;SY)(A;;FA;;;BA)": only the system and administrators
+// have access); empty for the default security.
 struct SecurityAttributes {
     std::uint32_t length = 12;
     bool inheritHandle = false;
+    std::string securityDescriptor;
 };
 
 // The fields of STARTUPINFOA that the programs set.

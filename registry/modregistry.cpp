@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/wide_text.h"
 #include "registry/number_text.h"
 
 #include <algorithm>
@@ -41,6 +42,64 @@ std::string TextUpToFirstNul(const std::vector<std::uint8_t>& buffer) {
         return {};
     }
     return std::string(buffer.begin(), nul);
+}
+
+// A directory from a call shaped as GetSystemDirectoryA, into a buffer of
+// kSystemDirectoryBuffer characters; "" when it fails or does not fit.
+template <typename Call> std::string DirectoryOf(const Call& call) {
+    std::string buffer(kSystemDirectoryBuffer, ' ');
+    const std::uint32_t length = call(buffer.data(), kSystemDirectoryBuffer);
+    // A count of the buffer's size or more is the size the path would need:
+    // the buffer holds no path then.
+    if (length >= kSystemDirectoryBuffer) {
+        return {};
+    }
+    buffer.resize(length);
+    return buffer;
+}
+
+// Reads a whole value through `query`, shaped as RegQueryValueEx: the value
+// may grow between asking its size and reading it, so it asks again until it
+// fits. The status of the last call; `bytes` are empty unless it succeeded.
+template <typename Query>
+long ReadWhole(const Query& query, std::uint32_t* kind, std::vector<std::uint8_t>* bytes) {
+    long status = kErrorMoreData;
+    for (int attempt = 0; attempt < 3 && status == kErrorMoreData; ++attempt) {
+        std::uint32_t size = 0;
+        status = query(kind, nullptr, &size);
+        if (status != kErrorSuccess) {
+            break;
+        }
+        bytes->assign(size, 0);
+        status = query(kind, bytes->data(), &size);
+        if (status == kErrorSuccess) {
+            bytes->resize(size);
+            return status;
+        }
+    }
+    bytes->clear();
+    return status;
+}
+
+// Whether a string value's wide text comes through the ANSI code page, which
+// the A calls pass it through, unchanged. Not when it cannot be read wide.
+bool SurvivesCodePage(Platform& platform, Key key, const std::string& valueName) {
+    const auto wideName = WideFromAnsiCodePage(platform, valueName);
+    if (!wideName) {
+        return false;
+    }
+    std::uint32_t kind = kRegNone;
+    std::vector<std::uint8_t> bytes;
+    const long read = ReadWhole(
+        [&](std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
+            return platform.RegQueryValueExW(key, *wideName, type, data, size);
+        },
+        &kind, &bytes);
+    if (read != kErrorSuccess || kind != kRegSz) {
+        return false;
+    }
+    const auto text = WideTextOfBytes(bytes);
+    return text && SurvivesAnsiCodePage(platform, *text);
 }
 
 } // namespace
@@ -91,32 +150,20 @@ StoredValue ReadStoredValue(Platform& platform, RegistryRoot root, const std::st
     if (platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeyRead, key.put()) != kErrorSuccess) {
         return stored;
     }
-    // The value may grow between the two calls: ask again until it fits.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        std::uint32_t size = 0;
-        const long sized =
-            platform.RegQueryValueExA(key.get(), valueName, &stored.kind, nullptr, &size);
-        if (sized == kErrorFileNotFound) {
-            stored.found = StoredValue::Found::Absent;
-            return stored;
-        }
-        if (sized != kErrorSuccess) {
-            break;
-        }
-        stored.bytes.assign(size, 0);
-        const long read = platform.RegQueryValueExA(key.get(), valueName, &stored.kind,
-                                                    stored.bytes.data(), &size);
-        if (read == kErrorSuccess) {
-            stored.bytes.resize(size);
-            stored.found = StoredValue::Found::Value;
-            return stored;
-        }
-        if (read != kErrorMoreData) {
-            break;
-        }
+    const long read = ReadWhole(
+        [&](std::uint32_t* kind, std::uint8_t* data, std::uint32_t* size) {
+            return platform.RegQueryValueExA(key.get(), valueName, kind, data, size);
+        },
+        &stored.kind, &stored.bytes);
+    if (read == kErrorFileNotFound) {
+        stored.found = StoredValue::Found::Absent;
+    } else if (read != kErrorSuccess) {
+        stored.found = StoredValue::Found::Unreadable;
+    } else {
+        stored.found = StoredValue::Found::Value;
+        stored.lostInCodePage =
+            stored.kind == kRegSz && !SurvivesCodePage(platform, key.get(), valueName);
     }
-    stored.bytes.clear();
-    stored.found = StoredValue::Found::Unreadable;
     return stored;
 }
 
@@ -243,16 +290,22 @@ bool EnablePrivilege(Platform& platform, const std::string& privilegeName) {
 }
 
 std::string GetSystemdir(Platform& platform) {
-    std::string buffer(kSystemDirectoryBuffer, ' ');
-    const std::uint32_t length =
-        platform.GetSystemDirectoryA(buffer.data(), kSystemDirectoryBuffer);
-    // A count of the buffer's size or more is the size the path would need:
-    // the buffer holds no path then.
-    if (length >= kSystemDirectoryBuffer) {
-        return {};
+    return DirectoryOf([&platform](char* buffer, std::uint32_t size) {
+        return platform.GetSystemDirectoryA(buffer, size);
+    });
+}
+
+std::string VisibleSystemDirectory(Platform& platform) {
+    bool wow64 = false;
+    if (platform.IsWow64Process(platform.GetCurrentProcess(), &wow64) && wow64) {
+        std::string redirected = DirectoryOf([&platform](char* buffer, std::uint32_t size) {
+            return platform.GetSystemWow64DirectoryA(buffer, size);
+        });
+        if (!redirected.empty()) {
+            return redirected;
+        }
     }
-    buffer.resize(length);
-    return buffer;
+    return GetSystemdir(platform);
 }
 
 } // namespace tarrow::modregistry

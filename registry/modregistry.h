@@ -25,7 +25,11 @@ struct StoredValue {
     };
     Found found = Found::NoKey;
     std::uint32_t kind = 0;
-    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> bytes; // as RegQueryValueExA hands them over
+    // For a REG_SZ: its wide text, as stored, holds a character that the
+    // ANSI code page lacks (or could not be read wide), so `bytes` are not
+    // the text but what the code page made of it ("?" and the like).
+    bool lostInCodePage = false;
 };
 
 // The value as text: the default when the key cannot be opened, the empty
@@ -38,7 +42,8 @@ std::string GetValue(platform::Platform& platform, RegistryRoot root, const std:
 std::string QueryValue(platform::Platform& platform, platform::Key key,
                        const std::string& valueName);
 
-// The value's kind and bytes as stored.
+// The value's kind and bytes as stored, and for a REG_SZ whether the ANSI
+// code page carries its text.
 StoredValue ReadStoredValue(platform::Platform& platform, RegistryRoot root,
                             const std::string& keyPath, const std::string& valueName);
 
@@ -81,5 +86,12 @@ bool EnablePrivilege(platform::Platform& platform, const std::string& privilegeN
 
 // The system directory without a trailing backslash, or "" on failure.
 std::string GetSystemdir(platform::Platform& platform);
+
+// The system directory by the name the user finds it under in Explorer, for
+// naming it in a message: a 32-bit program's system directory on 64-bit
+// Windows is really SysWOW64 (the system redirects it there), so under WOW64
+// that folder; else, or when it cannot be had, GetSystemdir's. Without a
+// trailing backslash, "" on failure.
+std::string VisibleSystemDirectory(platform::Platform& platform);
 
 } // namespace tarrow::modregistry

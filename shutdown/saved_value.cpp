@@ -40,7 +40,9 @@ SavedValue SavedValueOf(const modregistry::StoredValue& stored) {
         std::memcpy(&number, stored.bytes.data(), sizeof number);
         return SavedValue::Exact(std::to_string(number));
     }
-    if (stored.kind != platform::kRegSz) {
+    // A text that the code page cannot carry reads as something else ("?"
+    // for what it lacks): written back, that would replace the user's own.
+    if (stored.kind != platform::kRegSz || stored.lostInCodePage) {
         return SavedValue::LeftAlone();
     }
     const std::string_view text = StringText(stored);
@@ -75,7 +77,8 @@ SavedValue SavedValueFromText(std::string_view text) {
 }
 
 bool HoldsTarrowText(const modregistry::StoredValue& stored) {
-    if (stored.found != modregistry::StoredValue::Found::Value || stored.kind != platform::kRegSz) {
+    if (stored.found != modregistry::StoredValue::Found::Value || stored.kind != platform::kRegSz ||
+        stored.lostInCodePage) {
         return false;
     }
     const std::string_view text = StringText(stored);

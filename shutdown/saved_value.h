@@ -3,7 +3,8 @@
 // exactly: the value was absent (the restore removes it again), or it is a
 // text or a number that the saved file's line carries whole. Anything else
 // (a key that could not be opened, another kind of data, a text with a line
-// break, an empty text, ...) is left alone by the apply and the restore.
+// break, an empty text, a text with a character that the ANSI code page
+// lacks, ...) is left alone by the apply and the restore.
 #pragma once
 
 #include "registry/modregistry.h"
@@ -34,7 +35,8 @@ inline constexpr std::size_t kLongestSavedText = 1000;
 
 // How a value as stored is saved: a string of 1 to kLongestSavedText
 // characters without CR, LF or NUL before its end, that is not a
-// placeholder, is Exact; so is a four-byte number, as its decimal text.
+// placeholder and that the ANSI code page carries, is Exact; so is a
+// four-byte number, as its decimal text.
 SavedValue SavedValueOf(const modregistry::StoredValue& stored);
 
 // A saved line's value text for the pair whose placeholder is `placeholder`,

@@ -175,6 +175,21 @@ long Drive::list(std::string_view pattern, std::vector<FindData>* entries) const
     return entries->empty() ? kErrorFileNotFound : kErrorSuccess;
 }
 
+bool Drive::closed(const std::string& key) {
+    if (deletesOnClose_.count(key) == 0 || shares_.inUse(key)) {
+        return false;
+    }
+    deletesOnClose_.erase(key);
+    Location at;
+    std::error_code error;
+    if (locate(key, &at) != kErrorSuccess || !at.exists || !fs::remove(at.host, error)) {
+        return false;
+    }
+    attributes_.erase(key);
+    unflushed_.removed(key);
+    return true;
+}
+
 void Drive::addFailure(std::set<std::string>& failures, std::string_view path) {
     if (const auto names = ParseDrivePath(path)) {
         failures.insert(PathKey(*names));

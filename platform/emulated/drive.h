@@ -21,8 +21,7 @@
 
 namespace platform::emulated {
 
-// CreateFileA dispositions beyond those the seam names.
-constexpr std::uint32_t kCreateNew = 1;
+// A CreateFileA disposition beyond those the seam names.
 constexpr std::uint32_t kTruncateExisting = 5;
 
 class Drive {
@@ -46,8 +45,18 @@ public:
         bool changed = false; // created, or cut short to nothing
         std::unique_ptr<OpenFile> file;
     };
+    // `attributes` may carry kFileFlagDeleteOnClose: the open then asks for
+    // the right to delete as well, and the file goes with its last handle
+    // (see closed).
     Opened open(std::string_view path, std::uint32_t access, std::uint32_t share,
                 std::uint32_t disposition, std::uint32_t attributes);
+    // A handle to the file of `key` was closed. A file opened to be deleted
+    // on close that no open holds any more is deleted; true when it was.
+    bool closed(const std::string& key);
+    // The file was deleted or moved away: no close deletes what lies there
+    // next. A reboot forgets every one, for no handle is left to close.
+    void forgetDeleteOnClose(const std::string& key) { deletesOnClose_.erase(key); }
+    void forgetDeletesOnClose() { deletesOnClose_.clear(); }
     long copy(std::string_view from, std::string_view to, bool failIfExists);
     // MoveFileExA of a file (kMoveFileReplaceExisting replaces a target).
     long move(std::string_view from, std::string_view to, std::uint32_t flags);
@@ -101,6 +110,7 @@ private:
 
     std::filesystem::path root_;
     std::map<std::string, std::uint32_t> attributes_;
+    std::set<std::string> deletesOnClose_; // opened with kFileFlagDeleteOnClose
     ShareTable shares_;
     UnflushedFiles unflushed_;
     std::set<std::string> failingCopies_;

@@ -31,6 +31,9 @@ std::uint32_t DataAccess(std::uint32_t access) {
     if ((access & (kGenericWrite | kGenericAll | kFileWriteData | kFileAppendData)) != 0) {
         data |= ShareTable::kWrite;
     }
+    if ((access & (kGenericAll | kDelete)) != 0) {
+        data |= ShareTable::kDelete;
+    }
     return data;
 }
 
@@ -48,7 +51,9 @@ Drive::Opened Drive::open(std::string_view path, std::uint32_t access, std::uint
     if (const long error = locate(path, &at); error != kErrorSuccess) {
         return Refused(error);
     }
-    const std::uint32_t data = DataAccess(access);
+    // Deleting on close needs the right to delete, which Windows adds.
+    const bool deleteOnClose = (attributes & kFileFlagDeleteOnClose) != 0;
+    const std::uint32_t data = DataAccess(access | (deleteOnClose ? kDelete : 0));
     const bool writes = (data & ShareTable::kWrite) != 0;
     if (writes && failingCreates_.count(at.key) != 0) {
         return Refused(kErrorAccessDenied);
@@ -69,7 +74,7 @@ Drive::Opened Drive::open(std::string_view path, std::uint32_t access, std::uint
             return Refused(kErrorAccessDenied);
         }
         const std::uint32_t current = stored(at.key, false);
-        if ((current & kFileAttributeReadOnly) != 0 && (writes || truncates)) {
+        if ((current & kFileAttributeReadOnly) != 0 && (writes || truncates || deleteOnClose)) {
             return Refused(kErrorAccessDenied);
         }
         // Replacing a hidden or system file must ask for those attributes again.
@@ -109,6 +114,9 @@ Drive::Opened Drive::open(std::string_view path, std::uint32_t access, std::uint
     }
     if (failingFlushes_.count(at.key) != 0) {
         opened.file->failFlushes();
+    }
+    if (deleteOnClose) {
+        deletesOnClose_.insert(at.key);
     }
     return opened;
 }

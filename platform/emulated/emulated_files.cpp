@@ -7,17 +7,61 @@
 #include "platform/emulated/text.h"
 #include "platform/emulated/windows_path.h"
 
+#include <optional>
+
 namespace platform {
 
 namespace {
 
-// A path as the journal names it: "c:\a\b".
+// A path as the journal and the file rules name it: "c:\a\b".
 std::string JournalPath(const std::string& path) {
-    const auto names = emulated::ParseDrivePath(path);
-    return names ? emulated::PathKey(*names) : emulated::FoldCase(path);
+    return emulated::PathKeyOf(path);
+}
+
+// Access that changes a file: writing its data or deleting it.
+constexpr std::uint32_t kChangingAccess = kGenericWrite | 0x10000000u /*GENERIC_ALL*/ |
+                                          0x2u /*FILE_WRITE_DATA*/ | 0x4u /*FILE_APPEND_DATA*/ |
+                                          kDelete;
+
+// The rule a new file gets from the descriptor it is made with: none for the
+// default security, nothing at all for a malformed descriptor.
+bool RuleOf(const SecurityAttributes* security, std::optional<emulated::AccessRule>* rule) {
+    rule->reset();
+    if (security == nullptr || security->securityDescriptor.empty()) {
+        return true;
+    }
+    *rule = emulated::AccessRule::Parse(security->securityDescriptor);
+    return rule->has_value();
 }
 
 } // namespace
+
+emulated::Caller EmulatedPlatform::State::caller() const {
+    const bool system = emulated::EqualsNoCase(runningSid, kLocalSystemSid);
+    const auto account = accounts.find(emulated::FoldCase(runningSid));
+    return {runningSid, system || (account != accounts.end() && account->second.administrator),
+            system};
+}
+
+long EmulatedPlatform::State::refusal(const std::string& path, bool changes) const {
+    const auto names = emulated::ParseDrivePath(path);
+    if (!names) {
+        return kErrorSuccess; // the drive says what is wrong with it
+    }
+    const std::string key = emulated::PathKey(*names);
+    const emulated::Caller account = caller();
+    for (const std::string& directory : {systemDirectory, wow64Directory}) {
+        const auto folder = emulated::ParseDrivePath(directory);
+        if (!changes || account.administrator || directory.empty() || !folder) {
+            continue;
+        }
+        const std::string system = emulated::PathKey(*folder);
+        if (key == system || key.starts_with(system + '\\')) {
+            return kErrorAccessDenied;
+        }
+    }
+    return fileSecurity.admits(key, account) ? kErrorSuccess : kErrorAccessDenied;
+}
 
 Handle EmulatedPlatform::FindFirstFileA(const std::string& pattern, FindData* data) {
     if (state_->powerOff()) {
@@ -76,7 +120,10 @@ bool EmulatedPlatform::SetFileAttributesA(const std::string& path, std::uint32_t
     if (state_->powerOff()) {
         return false;
     }
-    const long error = state_->drive.setAttributes(path, attributes);
+    long error = state_->refusal(path, true);
+    if (error == kErrorSuccess) {
+        error = state_->drive.setAttributes(path, attributes);
+    }
     if (error == kErrorSuccess) {
         state_->journal.record("SetFileAttributesA", JournalPath(path));
     }
@@ -88,8 +135,15 @@ bool EmulatedPlatform::CopyFileA(const std::string& from, const std::string& to,
     if (state_->powerOff()) {
         return false;
     }
-    const long error = state_->drive.copy(from, to, failIfExists);
+    long error = state_->refusal(from, false);
     if (error == kErrorSuccess) {
+        error = state_->refusal(to, true);
+    }
+    if (error == kErrorSuccess) {
+        error = state_->drive.copy(from, to, failIfExists);
+    }
+    if (error == kErrorSuccess) {
+        state_->fileSecurity.removed(JournalPath(to));
         state_->journal.record("CopyFileA", JournalPath(to));
     }
     return error == kErrorSuccess || state_->fail(error);
@@ -100,8 +154,16 @@ bool EmulatedPlatform::MoveFileExA(const std::string& from, const std::string& t
     if (state_->powerOff()) {
         return false;
     }
-    const long error = state_->drive.move(from, to, flags);
+    long error = state_->refusal(from, true);
     if (error == kErrorSuccess) {
+        error = state_->refusal(to, true);
+    }
+    if (error == kErrorSuccess) {
+        error = state_->drive.move(from, to, flags);
+    }
+    if (error == kErrorSuccess) {
+        state_->fileSecurity.moved(JournalPath(from), JournalPath(to));
+        state_->drive.forgetDeleteOnClose(JournalPath(from));
         state_->journal.record("MoveFileExA", JournalPath(to));
     }
     return error == kErrorSuccess || state_->fail(error);
@@ -111,23 +173,49 @@ bool EmulatedPlatform::DeleteFileA(const std::string& path) {
     if (state_->powerOff()) {
         return false;
     }
-    const long error = state_->drive.remove(path);
+    long error = state_->refusal(path, true);
     if (error == kErrorSuccess) {
+        error = state_->drive.remove(path);
+    }
+    if (error == kErrorSuccess) {
+        state_->fileSecurity.removed(JournalPath(path));
+        state_->drive.forgetDeleteOnClose(JournalPath(path));
         state_->journal.record("DeleteFileA", JournalPath(path));
     }
     return error == kErrorSuccess || state_->fail(error);
 }
 
 Handle EmulatedPlatform::CreateFileA(const std::string& path, std::uint32_t access,
-                                     std::uint32_t share, std::uint32_t disposition,
-                                     std::uint32_t attributes) {
+                                     std::uint32_t share, const SecurityAttributes* security,
+                                     std::uint32_t disposition, std::uint32_t flagsAndAttributes) {
     if (state_->powerOff()) {
         return kInvalidHandle;
     }
-    auto opened = state_->drive.open(path, access, share, disposition, attributes);
+    std::optional<emulated::AccessRule> rule;
+    if (!RuleOf(security, &rule)) {
+        state_->fail(kErrorInvalidParameter);
+        return kInvalidHandle;
+    }
+    std::uint32_t ignored = 0;
+    const bool exists = state_->drive.getAttributes(path, &ignored) == kErrorSuccess;
+    const bool creates =
+        !exists && disposition != kOpenExisting && disposition != emulated::kTruncateExisting;
+    const bool truncates =
+        exists && (disposition == kCreateAlways || disposition == emulated::kTruncateExisting);
+    const bool changes = creates || truncates || (access & kChangingAccess) != 0 ||
+                         (flagsAndAttributes & kFileFlagDeleteOnClose) != 0;
+    if (const long refused = state_->refusal(path, changes); refused != kErrorSuccess) {
+        state_->fail(refused);
+        return kInvalidHandle;
+    }
+    auto opened = state_->drive.open(path, access, share, disposition, flagsAndAttributes);
     if (opened.error != kErrorSuccess) {
         state_->fail(opened.error);
         return kInvalidHandle;
+    }
+    // A descriptor is the new file's own; an existing file keeps its own.
+    if (!opened.existed) {
+        state_->fileSecurity.made(opened.file->key(), std::move(rule));
     }
     if (opened.changed) {
         state_->journal.record("CreateFileA", opened.file->key());

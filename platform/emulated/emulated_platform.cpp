@@ -2,6 +2,7 @@
 // running program, and what tests look at afterwards.
 #include "platform/emulated/emulated_platform.h"
 
+#include "platform/emulated/code_page.h"
 #include "platform/emulated/emulated_state.h"
 #include "platform/emulated/hive_file.h"
 #include "platform/emulated/text.h"
@@ -24,6 +25,17 @@ const std::map<std::string, std::string> kEnvironment = {
     {"windir", "C:\\windows"},
     {"programfiles", "C:\\Program Files"},
 };
+
+// A directory as GetSystemDirectoryA reports it: the count copied, or the
+// size needed (NUL included) when the buffer is too small.
+std::uint32_t ReportDirectory(const std::string& directory, char* buffer, std::uint32_t size) {
+    const auto length = static_cast<std::uint32_t>(directory.size());
+    if (buffer == nullptr || size <= length) {
+        return length + 1;
+    }
+    std::memcpy(buffer, directory.c_str(), length + 1);
+    return length;
+}
 
 } // namespace
 
@@ -70,11 +82,10 @@ void EmulatedPlatform::addAccount(const Account& account, bool loggedOn) {
     std::ofstream(hostPath(hiveFile), std::ios::binary) << emulated::SaveHive(initial);
     state_->accounts[emulated::FoldCase(account.sid)] = account;
     state_->registry.addProfileHive(account.sid, hiveFile, loggedOn, setup);
-    const std::string imagePath = "%SystemDrive%\\Users\\" + account.name;
-    std::vector<std::uint8_t> bytes(imagePath.begin(), imagePath.end());
-    bytes.push_back(0);
+    const std::string imagePath = "%SystemDrive%\\Users\\" + account.name + '\0';
     state_->registry.ensureValue(kHkeyLocalMachine, kProfileList + account.sid, "ProfileImagePath",
-                                 kRegExpandSz, std::move(bytes));
+                                 kRegExpandSz,
+                                 emulated::BytesOfWide(emulated::WideFromAnsi(imagePath)));
 }
 
 void EmulatedPlatform::setLoggedOn(const std::string& sid, bool loggedOn) {
@@ -113,6 +124,7 @@ bool EmulatedPlatform::powerOff() const {
 
 void EmulatedPlatform::reboot(HiveSurvival hives) {
     state_->kernel.closeAll();
+    state_->drive.forgetDeletesOnClose();
     state_->finds.clear();
     state_->drive.cutPower();
     state_->registry.reboot(hives == HiveSurvival::Whole);
@@ -169,24 +181,74 @@ void EmulatedPlatform::SetLastError(std::uint32_t error) {
 }
 
 bool EmulatedPlatform::CloseHandle(Handle handle) {
-    if (handle == kCurrentProcessHandle || state_->kernel.close(handle)) {
+    if (handle == kCurrentProcessHandle) {
         return true;
     }
-    return state_->fail(kErrorInvalidHandle);
+    std::string file;
+    if (const auto* open = state_->kernel.find<std::unique_ptr<emulated::OpenFile>>(handle)) {
+        file = (*open)->key();
+    }
+    if (!state_->kernel.close(handle)) {
+        return state_->fail(kErrorInvalidHandle);
+    }
+    // The last close of a file opened to be deleted on close deletes it;
+    // with the power off nothing reaches the disk.
+    if (!file.empty() && !state_->journal.powerOff() && state_->drive.closed(file)) {
+        state_->fileSecurity.removed(file);
+        state_->journal.record("CloseHandle", file);
+    }
+    return true;
 }
 
 std::uint32_t EmulatedPlatform::GetSystemDirectoryA(char* buffer, std::uint32_t size) {
-    const std::string& directory = state_->systemDirectory;
-    if (directory.empty()) {
+    if (state_->systemDirectory.empty()) {
         state_->fail(kErrorFileNotFound);
         return 0;
     }
-    const auto length = static_cast<std::uint32_t>(directory.size());
-    if (buffer == nullptr || size <= length) {
-        return length + 1; // the size needed, with the terminating NUL
+    return ReportDirectory(state_->systemDirectory, buffer, size);
+}
+
+std::uint32_t EmulatedPlatform::GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) {
+    if (state_->wow64Directory.empty()) {
+        state_->fail(kErrorCallNotImplemented);
+        return 0;
     }
-    std::memcpy(buffer, directory.c_str(), length + 1);
-    return length;
+    return ReportDirectory(state_->wow64Directory, buffer, size);
+}
+
+bool EmulatedPlatform::IsWow64Process(Handle process, bool* wow64) {
+    if (process != kCurrentProcessHandle &&
+        state_->kernel.find<emulated::ProcessObject>(process) == nullptr) {
+        return state_->fail(kErrorInvalidHandle);
+    }
+    if (wow64 == nullptr) {
+        return state_->fail(kErrorInvalidParameter);
+    }
+    *wow64 = state_->runsUnderWow64;
+    return true;
+}
+
+void EmulatedPlatform::setWindows64(bool wow64Program) {
+    state_->wow64Directory = "C:\\windows\\SysWOW64";
+    state_->runsUnderWow64 = wow64Program;
+    std::error_code ignored;
+    std::filesystem::create_directories(hostPath(state_->wow64Directory), ignored);
+}
+
+void EmulatedPlatform::Sleep(std::uint32_t milliseconds) {
+    state_->sleptMilliseconds += milliseconds;
+    // A copy: the hook may set another one.
+    if (const auto hook = state_->onSleep) {
+        hook();
+    }
+}
+
+std::uint64_t EmulatedPlatform::sleptMilliseconds() const {
+    return state_->sleptMilliseconds;
+}
+
+void EmulatedPlatform::onSleep(std::function<void()> hook) {
+    state_->onSleep = std::move(hook);
 }
 
 std::string EmulatedPlatform::GetModuleFileNameA() {
@@ -203,6 +265,12 @@ void EmulatedPlatform::setSystemDirectory(const std::string& windowsPath) {
 
 void EmulatedPlatform::createKey(Key root, const std::string& subKey) {
     state_->registry.ensure(root, subKey);
+}
+
+void EmulatedPlatform::setWideValue(Key root, const std::string& subKey,
+                                    const std::string& valueName, std::uint32_t kind,
+                                    const std::u16string& text) {
+    state_->registry.ensureValue(root, subKey, valueName, kind, emulated::BytesOfWide(text));
 }
 
 void EmulatedPlatform::setModulePath(const std::string& windowsPath) {

@@ -3,13 +3,17 @@
 // with file attributes, pipes and started processes, and fault injection.
 //
 // It follows the behaviour of the real calls, including the parts that code
-// easily gets wrong: names match without regard to case; a string value's size
-// report leaves room for a terminating NUL; keys cannot be created directly
+// easily gets wrong: names match without regard to case; strings are stored
+// as wide text that the A calls see through the ANSI code page, Windows-1252
+// (a character it lacks reads as "?"); a string value's size report leaves
+// room for a terminating NUL; keys cannot be created directly
 // under HKEY_USERS or HKEY_LOCAL_MACHINE; saving a key needs
 // SeBackupPrivilege and restoring one needs SeBackupPrivilege and
 // SeRestorePrivilege; successful calls leave the last-error value alone
 // (except where Windows documents otherwise: AdjustTokenPrivileges, and
-// CreateFileA with CREATE_ALWAYS or OPEN_ALWAYS). The Reg* calls report
+// CreateFileA with CREATE_ALWAYS or OPEN_ALWAYS). Files follow Windows'
+// sharing rules, are deleted on their last close when opened so, and keep
+// the security descriptor they were made with (see file_security.h). The Reg* calls report
 // through their status codes only and never touch the last-error value.
 #pragma once
 
@@ -38,7 +42,8 @@ public:
     // directory is "C:\windows\system32" (created on disk), the program is
     // "C:\Program Files\Tarrow\Tarrow.exe" with the command line "\"C:\Program
     // Files\Tarrow\Tarrow.exe\"", and the token holds SeBackupPrivilege and
-    // SeRestorePrivilege (not enabled).
+    // SeRestorePrivilege (not enabled). It is a 32-bit Windows (see
+    // setWindows64).
     explicit EmulatedPlatform(std::string driveRoot);
 
     static constexpr std::string_view kUserSid = "S-1-5-21-3623811015-3361044348-30300820-1001";
@@ -57,6 +62,8 @@ public:
                          const SecurityAttributes* security, Key* result,
                          std::uint32_t* disposition) override;
     long RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
+                          std::uint8_t* data, std::uint32_t* dataSize) override;
+    long RegQueryValueExW(Key key, const std::u16string& valueName, std::uint32_t* type,
                           std::uint8_t* data, std::uint32_t* dataSize) override;
     long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t dataSize) override;
@@ -80,6 +87,9 @@ public:
     void SetLastError(std::uint32_t error) override;
     bool CloseHandle(Handle handle) override;
     std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) override;
+    std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) override;
+    bool IsWow64Process(Handle process, bool* wow64) override;
+    void Sleep(std::uint32_t milliseconds) override;
     std::string GetModuleFileNameA() override;
     std::string GetCommandLineA() override;
     std::string ExpandEnvironmentStringsA(const std::string& text) override;
@@ -91,12 +101,18 @@ public:
     bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists) override;
     bool DeleteFileA(const std::string& path) override;
     Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t share,
-                       std::uint32_t disposition, std::uint32_t attributes) override;
+                       const SecurityAttributes* security, std::uint32_t disposition,
+                       std::uint32_t flagsAndAttributes) override;
     bool ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) override;
     bool WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
                    std::uint32_t* written) override;
     bool FlushFileBuffers(Handle file) override;
     bool MoveFileExA(const std::string& from, const std::string& to, std::uint32_t flags) override;
+    int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
+                            int wideLength, char* multiByte, int multiByteSize,
+                            const char* defaultChar, bool* usedDefaultChar) override;
+    int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* multiByte,
+                            int multiByteLength, char16_t* wide, int wideSize) override;
     Handle CreateMutexA(const SecurityAttributes* security, bool initialOwner,
                         const std::string& name) override;
     Handle OpenMutexA(std::uint32_t access, bool inheritHandle, const std::string& name) override;
@@ -114,10 +130,21 @@ public:
 
     // --- Setting up the machine
     void setSystemDirectory(const std::string& windowsPath); // "" makes the call fail
+    // The machine is a 32-bit Windows unless made a 64-bit one: then
+    // GetSystemWow64DirectoryA names "C:\windows\SysWOW64" (created on
+    // disk), and IsWow64Process tells whether the program is a 32-bit one
+    // (`wow64Program`). No file system redirection is emulated: the program
+    // reaches the folders by the names it uses.
+    void setWindows64(bool wow64Program);
     void setModulePath(const std::string& windowsPath);
     // Creates root\subKey as an installed Windows has it, where a program
     // could not (directly under HKEY_USERS, for an account's profile).
     void createKey(Key root, const std::string& subKey);
+    // Writes a value as a program that writes wide text would
+    // (RegSetValueExW): `text` is stored as it is, NUL included when it
+    // holds one. The key is created where missing.
+    void setWideValue(Key root, const std::string& subKey, const std::string& valueName,
+                      std::uint32_t kind, const std::u16string& text);
     void setCommandLine(const std::string& commandLine);
     // Where a Windows path lies on disk (the folder need not exist).
     std::string hostPath(const std::string& windowsPath) const;
@@ -162,12 +189,18 @@ public:
         std::string sid;
         std::string name;
         std::string domain;
+        // A member of Administrators, running elevated. A standard account
+        // creates, writes and deletes nothing in the system directory, and
+        // opens no file whose descriptor admits only the system and
+        // administrators.
+        bool administrator = true;
     };
     // Adds an account with a profile, "C:\Users\<name>", named in the
     // ProfileList key; its hive (the profile's NTUSER.DAT, a file on the
     // drive that RegLoadKeyA finds the hive by) holds the keys an account
     // starts with. A logged-on account's hive is loaded under
-    // HKEY_USERS\<sid>.
+    // HKEY_USERS\<sid>. kUserSid ("alice") and LocalSystem are
+    // administrators.
     void addAccount(const Account& account, bool loggedOn);
     // Logs the account on (its hive loaded) or off (its hive unloaded).
     void setLoggedOn(const std::string& sid, bool loggedOn);
@@ -177,6 +210,12 @@ public:
     // account whose profile is not loaded (runas /noprofile); the choice is
     // made again when the running account logs on or off.
     void runAs(const std::string& sid);
+    // --- Time. Sleep takes no time: it adds to a clock of its own and then
+    // calls the hook, if one is set, so that a test can act while the
+    // program waits (let go of a lock it waits for, say).
+    std::uint64_t sleptMilliseconds() const;
+    void onSleep(std::function<void()> hook);
+
     // An exit code for the program's own new instances (see registerProgram).
     void setRestartExitCode(std::uint32_t exitCode);
 
@@ -204,7 +243,8 @@ public:
     // Cuts the power (if still on) and starts again from what survived: a
     // file's content as last flushed (a file created since then is empty),
     // created, moved and deleted files as they are, each hive by `hives`.
-    // Open handles are gone, hives a program loaded are unloaded, enabled
+    // Open handles are gone (a file to be deleted on close stays: its last
+    // close never came), hives a program loaded are unloaded, enabled
     // privileges are off, the journal is empty; accounts, faults and the
     // program's setup stay.
     void reboot(HiveSurvival hives);

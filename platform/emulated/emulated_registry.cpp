@@ -2,10 +2,12 @@
 // last-error value alone, as advapi32 does. Each change is journalled.
 #include "platform/emulated/emulated_platform.h"
 
+#include "platform/emulated/code_page.h"
 #include "platform/emulated/emulated_state.h"
 #include "platform/emulated/errors.h"
 #include "platform/emulated/hive_file.h"
 #include "platform/emulated/text.h"
+#include "platform/emulated/windows_path.h"
 
 #include <cstring>
 
@@ -52,6 +54,22 @@ long EmulatedPlatform::RegQueryValueExA(Key key, const std::string& valueName, s
         return kErrorNotReady;
     }
     return state_->registry.query(key, valueName, type, data, dataSize);
+}
+
+long EmulatedPlatform::RegQueryValueExW(Key key, const std::u16string& valueName,
+                                        std::uint32_t* type, std::uint8_t* data,
+                                        std::uint32_t* dataSize) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
+    // Value names are kept in the code page: a name it cannot carry names no
+    // value.
+    bool lost = false;
+    const std::string name = emulated::AnsiFromWide(valueName, '?', &lost);
+    if (lost) {
+        return kErrorFileNotFound;
+    }
+    return state_->registry.queryWide(key, name, type, data, dataSize);
 }
 
 long EmulatedPlatform::RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
@@ -118,8 +136,12 @@ long EmulatedPlatform::RegSaveKeyA(Key key, const std::string& file) {
     if (!state_->privileges.enabled("SeBackupPrivilege")) {
         return kErrorPrivilegeNotHeld;
     }
+    if (const long refused = state_->refusal(file, true); refused != kErrorSuccess) {
+        return refused;
+    }
     const long status = state_->drive.writeNew(file, emulated::SaveHive(*node));
     if (status == kErrorSuccess) {
+        state_->fileSecurity.removed(emulated::PathKeyOf(file));
         state_->journal.record("RegSaveKeyA", emulated::FoldCase(file));
     }
     return status == emulated::kErrorFileExists ? kErrorAlreadyExists : status;

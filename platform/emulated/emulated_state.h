@@ -4,6 +4,7 @@
 
 #include "platform/emulated/drive.h"
 #include "platform/emulated/emulated_platform.h"
+#include "platform/emulated/file_security.h"
 #include "platform/emulated/handle_numbers.h"
 #include "platform/emulated/journal.h"
 #include "platform/emulated/kernel_handles.h"
@@ -13,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -40,6 +42,14 @@ struct EmulatedPlatform::State {
         return true;
     }
 
+    // The running account, as the file rules see it.
+    emulated::Caller caller() const;
+    // Why the running account may not reach the file at `path` (0 when it
+    // may): one that is no administrator changes nothing in the system
+    // directory (`changes`: creates, writes or deletes), and nobody reaches
+    // a file whose security descriptor leaves the account out.
+    long refusal(const std::string& path, bool changes) const;
+
     struct FindListing {
         std::vector<FindData> entries;
         std::size_t next = 0;
@@ -53,6 +63,7 @@ struct EmulatedPlatform::State {
     // table when the handles go.
     emulated::Drive drive;
     emulated::KernelHandles kernel{numbers};
+    emulated::FileSecurity fileSecurity;
     std::map<Handle, FindListing> finds;
 
     emulated::Journal journal;
@@ -60,7 +71,13 @@ struct EmulatedPlatform::State {
     std::string runningSid;
 
     std::uint32_t lastError = 0;
+    std::uint64_t sleptMilliseconds = 0;
+    std::function<void()> onSleep;
     std::string systemDirectory = "C:\\windows\\system32";
+    // A 64-bit Windows has it; the program runs under WOW64 when it is a
+    // 32-bit one there.
+    std::string wow64Directory;
+    bool runsUnderWow64 = false;
     std::string modulePath = "C:\\Program Files\\Tarrow\\Tarrow.exe";
     std::string commandLine = "\"C:\\Program Files\\Tarrow\\Tarrow.exe\"";
 

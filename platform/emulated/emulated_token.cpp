@@ -97,7 +97,7 @@ bool EmulatedPlatform::AdjustTokenPrivileges(Handle token, bool disableAll,
         if (returnLength != nullptr) {
             *returnLength = needed;
         }
-        return state_->fail(emulated::kErrorInsufficientBuffer);
+        return state_->fail(kErrorInsufficientBuffer);
     }
     for (const Change& change : changes) {
         state_->privileges.setEnabled(change.luid, change.enable);

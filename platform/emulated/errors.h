@@ -6,9 +6,7 @@ namespace platform::emulated {
 
 constexpr long kErrorWriteFault = 29;
 constexpr long kErrorReadFault = 30;
-constexpr long kErrorSharingViolation = 32;
 constexpr long kErrorFileExists = 80;
-constexpr long kErrorInsufficientBuffer = 122;
 constexpr long kErrorInvalidName = 123;
 constexpr long kErrorBadPathname = 161;
 constexpr long kErrorNoData = 232;

@@ -1,5 +1,6 @@
 #include "platform/emulated/registry.h"
 
+#include "platform/emulated/code_page.h"
 #include "platform/emulated/errors.h"
 #include "platform/emulated/text.h"
 
@@ -75,6 +76,16 @@ std::string JoinFolded(std::string path, const std::vector<std::string>& names) 
 
 bool IsStringKind(std::uint32_t kind) {
     return kind == kRegSz || kind == kRegExpandSz || kind == kRegMultiSz;
+}
+
+// A value's bytes as the A calls see them: strings, kept as wide text,
+// converted to the code page; other kinds as stored.
+std::vector<std::uint8_t> AnsiView(const RegistryValue& value) {
+    if (!IsStringKind(value.kind)) {
+        return value.bytes;
+    }
+    const std::string ansi = AnsiFromWide(WideOfBytes(value.bytes));
+    return std::vector<std::uint8_t>(ansi.begin(), ansi.end());
 }
 
 } // namespace
@@ -191,6 +202,16 @@ long Registry::create(Key parent, std::string_view subKey, std::uint32_t access,
 
 long Registry::query(Key key, std::string_view valueName, std::uint32_t* type, std::uint8_t* data,
                      std::uint32_t* dataSize) const {
+    return read(key, valueName, Text::Ansi, type, data, dataSize);
+}
+
+long Registry::queryWide(Key key, std::string_view valueName, std::uint32_t* type,
+                         std::uint8_t* data, std::uint32_t* dataSize) const {
+    return read(key, valueName, Text::Wide, type, data, dataSize);
+}
+
+long Registry::read(Key key, std::string_view valueName, Text text, std::uint32_t* type,
+                    std::uint8_t* data, std::uint32_t* dataSize) const {
     OpenKey open;
     if (const long status = resolve(key, &open); status != kErrorSuccess) {
         return status;
@@ -211,10 +232,12 @@ long Registry::query(Key key, std::string_view valueName, std::uint32_t* type, s
     if (dataSize == nullptr) {
         return kErrorSuccess;
     }
-    // A string stored without its terminating NUL is reported, and read, with one.
-    const auto stored = static_cast<std::uint32_t>(value->bytes.size());
+    const std::vector<std::uint8_t> bytes = text == Text::Ansi ? AnsiView(*value) : value->bytes;
+    // A string stored without its terminating NUL is reported, and read, with
+    // one by the A call; the wide call hands over what is stored.
+    const auto stored = static_cast<std::uint32_t>(bytes.size());
     const bool addsNul =
-        IsStringKind(value->kind) && (value->bytes.empty() || value->bytes.back() != 0);
+        text == Text::Ansi && IsStringKind(value->kind) && (bytes.empty() || bytes.back() != 0);
     const std::uint32_t reported = stored + (addsNul ? 1 : 0);
     if (data == nullptr) {
         *dataSize = reported;
@@ -225,7 +248,7 @@ long Registry::query(Key key, std::string_view valueName, std::uint32_t* type, s
         *dataSize = reported;
         return kErrorMoreData;
     }
-    std::copy(value->bytes.begin(), value->bytes.end(), data);
+    std::copy(bytes.begin(), bytes.end(), data);
     if (addsNul && room > stored) {
         data[stored] = 0;
         *dataSize = reported;
@@ -251,6 +274,11 @@ long Registry::set(Key key, std::string_view valueName, std::uint32_t type,
     std::vector<std::uint8_t> bytes;
     if (dataSize != 0) {
         bytes.assign(data, data + dataSize);
+    }
+    // Strings are kept as wide text, converted from the code page.
+    if (IsStringKind(type)) {
+        bytes = BytesOfWide(WideFromAnsi(
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
     }
     open.node->setValue(valueName, type, std::move(bytes));
     return kErrorSuccess;

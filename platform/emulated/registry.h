@@ -34,8 +34,13 @@ public:
     long open(Key parent, std::string_view subKey, std::uint32_t access, Key* result);
     long create(Key parent, std::string_view subKey, std::uint32_t access, Key* result,
                 std::uint32_t* disposition);
+    // Strings (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) are kept as wide text:
+    // the A calls convert them through the code page, a character it lacks
+    // reading as "?"; queryWide hands over the wide text as stored.
     long query(Key key, std::string_view valueName, std::uint32_t* type, std::uint8_t* data,
                std::uint32_t* dataSize) const;
+    long queryWide(Key key, std::string_view valueName, std::uint32_t* type, std::uint8_t* data,
+                   std::uint32_t* dataSize) const;
     long set(Key key, std::string_view valueName, std::uint32_t type, const std::uint8_t* data,
              std::uint32_t dataSize);
     long deleteValue(Key key, std::string_view valueName);
@@ -81,7 +86,8 @@ public:
 
     // Creates root\subKey with no rules applied: how the machine is set up.
     void ensure(Key root, std::string_view subKey);
-    // The same with a value in it.
+    // The same with a value in it, its bytes stored as given (a string's
+    // as wide text).
     void ensureValue(Key root, std::string_view subKey, std::string_view name, std::uint32_t kind,
                      std::vector<std::uint8_t> bytes);
     void failOpen(Key root, std::string_view subKey);
@@ -119,6 +125,9 @@ private:
         bool copy = false;     // read from a file that is no profile's: dropped when unloaded
     };
 
+    enum class Text { Ansi, Wide };
+    long read(Key key, std::string_view valueName, Text text, std::uint32_t* type,
+              std::uint8_t* data, std::uint32_t* dataSize) const;
     // The lower-case path by which the fault tables know root\subKey.
     PathOfKey PathOf(Key root, std::string_view subKey) const;
     // The hive that holds the key at `path` ({root, hive name}), or nothing

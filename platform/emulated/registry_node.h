@@ -14,6 +14,8 @@ namespace platform::emulated {
 struct RegistryValue {
     std::string name;
     std::uint32_t kind = 0;
+    // As Windows stores it: strings (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) as
+    // wide text, two bytes a character, low byte first.
     std::vector<std::uint8_t> bytes;
 };
 

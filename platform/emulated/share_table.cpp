@@ -44,6 +44,15 @@ bool ShareTable::allows(const std::string& key, std::uint32_t access, std::uint3
     return true;
 }
 
+bool ShareTable::inUse(const std::string& key) const {
+    for (const auto& [id, use] : uses_) {
+        if (use.key == key) {
+            return true;
+        }
+    }
+    return false;
+}
+
 ShareTable::Lease ShareTable::take(const std::string& key, std::uint32_t access,
                                    std::uint32_t share) {
     const std::uint64_t id = next_++;

@@ -41,6 +41,8 @@ public:
 
     // Whether `key` can be opened with `access` and `share` beside its opens.
     bool allows(const std::string& key, std::uint32_t access, std::uint32_t share) const;
+    // Whether any open of `key` is left.
+    bool inUse(const std::string& key) const;
     // Records an open; the table must outlive the lease.
     Lease take(const std::string& key, std::uint32_t access, std::uint32_t share);
 

@@ -46,6 +46,11 @@ std::string PathKey(const std::vector<std::string>& names) {
     return key;
 }
 
+std::string PathKeyOf(std::string_view path) {
+    const auto names = ParseDrivePath(path);
+    return names ? PathKey(*names) : FoldCase(path);
+}
+
 bool HasInvalidNameChar(std::string_view name) {
     for (const char c : name) {
         if (static_cast<unsigned char>(c) < 0x20 ||

@@ -18,6 +18,10 @@ std::optional<std::vector<std::string>> ParseDrivePath(std::string_view path);
 // attributes and fault injections.
 std::string PathKey(const std::vector<std::string>& names);
 
+// The key of a path as the drive knows it ("c:\a\b"); a path that is not
+// on drive C: in lower case as given.
+std::string PathKeyOf(std::string_view path);
+
 // Whether a name holds a character that Windows refuses in file names.
 bool HasInvalidNameChar(std::string_view name);
 

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_platform.h"
 
+#include "platform/win32/security_attributes.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -25,14 +27,6 @@ Handle FromHandle(HANDLE handle) {
     return reinterpret_cast<Handle>(handle);
 }
 
-SECURITY_ATTRIBUTES ToWin32(const SecurityAttributes& security) {
-    SECURITY_ATTRIBUTES result{};
-    result.nLength = sizeof(SECURITY_ATTRIBUTES);
-    result.lpSecurityDescriptor = nullptr;
-    result.bInheritHandle = security.inheritHandle ? TRUE : FALSE;
-    return result;
-}
-
 void ToFindData(const WIN32_FIND_DATAA& from, FindData* to) {
     to->attributes = from.dwFileAttributes;
     to->fileName = from.cFileName;
@@ -44,6 +38,23 @@ static_assert(sizeof(DWORD) == sizeof(std::uint32_t));
 
 DWORD* AsDword(std::uint32_t* value) {
     return reinterpret_cast<DWORD*>(value);
+}
+
+// A function of kernel32 that older systems lack, looked up where it runs:
+// nullptr when it is missing.
+void* KernelFunction(const char* name) {
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    return kernel != nullptr ? reinterpret_cast<void*>(::GetProcAddress(kernel, name)) : nullptr;
+}
+
+// Wide text is UTF-16 on both sides: WCHAR and char16_t are one size.
+static_assert(sizeof(WCHAR) == sizeof(char16_t));
+
+const WCHAR* AsWide(const char16_t* text) {
+    return reinterpret_cast<const WCHAR*>(text);
+}
+WCHAR* AsWide(char16_t* text) {
+    return reinterpret_cast<WCHAR*>(text);
 }
 
 } // namespace
@@ -60,15 +71,16 @@ long Win32Platform::RegCreateKeyExA(Key root, const std::string& subKey,
                                     const std::string& keyClass, std::uint32_t options,
                                     std::uint32_t access, const SecurityAttributes* security,
                                     Key* result, std::uint32_t* disposition) {
-    SECURITY_ATTRIBUTES attributes{};
-    if (security != nullptr) {
-        attributes = ToWin32(*security);
+    *result = 0;
+    Win32SecurityAttributes attributes(security);
+    if (!attributes.valid()) {
+        return static_cast<long>(::GetLastError());
     }
     HKEY created = nullptr;
     DWORD how = 0;
-    const LONG status = ::RegCreateKeyExA(
-        ToHkey(root), subKey.c_str(), 0, const_cast<char*>(keyClass.c_str()), options, access,
-        security != nullptr ? &attributes : nullptr, &created, &how);
+    const LONG status =
+        ::RegCreateKeyExA(ToHkey(root), subKey.c_str(), 0, const_cast<char*>(keyClass.c_str()),
+                          options, access, attributes.get(), &created, &how);
     *result = status == ERROR_SUCCESS ? FromHkey(created) : 0;
     if (disposition != nullptr) {
         *disposition = how;
@@ -79,6 +91,12 @@ long Win32Platform::RegCreateKeyExA(Key root, const std::string& subKey,
 long Win32Platform::RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
                                      std::uint8_t* data, std::uint32_t* dataSize) {
     return ::RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, AsDword(type), data,
+                              AsDword(dataSize));
+}
+
+long Win32Platform::RegQueryValueExW(Key key, const std::u16string& valueName, std::uint32_t* type,
+                                     std::uint8_t* data, std::uint32_t* dataSize) {
+    return ::RegQueryValueExW(ToHkey(key), AsWide(valueName.c_str()), nullptr, AsDword(type), data,
                               AsDword(dataSize));
 }
 
@@ -229,6 +247,31 @@ std::uint32_t Win32Platform::GetSystemDirectoryA(char* buffer, std::uint32_t siz
     return ::GetSystemDirectoryA(buffer, size);
 }
 
+std::uint32_t Win32Platform::GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) {
+    using Call = UINT(WINAPI*)(LPSTR, UINT);
+    const auto call = reinterpret_cast<Call>(KernelFunction("GetSystemWow64DirectoryA"));
+    if (call == nullptr) {
+        ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return 0;
+    }
+    return call(buffer, size);
+}
+
+bool Win32Platform::IsWow64Process(Handle process, bool* wow64) {
+    using Call = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const auto call = reinterpret_cast<Call>(KernelFunction("IsWow64Process"));
+    BOOL result = FALSE;
+    if (call != nullptr && !call(ToHandle(process), &result)) {
+        return false;
+    }
+    *wow64 = result != FALSE;
+    return true;
+}
+
+void Win32Platform::Sleep(std::uint32_t milliseconds) {
+    ::Sleep(milliseconds);
+}
+
 std::string Win32Platform::GetModuleFileNameA() {
     std::vector<char> buffer(MAX_PATH);
     for (;;) {
@@ -300,10 +343,14 @@ bool Win32Platform::DeleteFileA(const std::string& path) {
 }
 
 Handle Win32Platform::CreateFileA(const std::string& path, std::uint32_t access,
-                                  std::uint32_t share, std::uint32_t disposition,
-                                  std::uint32_t attributes) {
-    return FromHandle(
-        ::CreateFileA(path.c_str(), access, share, nullptr, disposition, attributes, nullptr));
+                                  std::uint32_t share, const SecurityAttributes* security,
+                                  std::uint32_t disposition, std::uint32_t flagsAndAttributes) {
+    Win32SecurityAttributes attributes(security);
+    if (!attributes.valid()) {
+        return kInvalidHandle;
+    }
+    return FromHandle(::CreateFileA(path.c_str(), access, share, attributes.get(), disposition,
+                                    flagsAndAttributes, nullptr));
 }
 
 bool Win32Platform::ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) {
@@ -334,18 +381,38 @@ bool Win32Platform::MoveFileExA(const std::string& from, const std::string& to,
     return ::MoveFileExA(from.c_str(), to.c_str(), flags) != FALSE;
 }
 
+int Win32Platform::WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
+                                       const char16_t* wide, int wideLength, char* multiByte,
+                                       int multiByteSize, const char* defaultChar,
+                                       bool* usedDefaultChar) {
+    BOOL usedDefault = FALSE;
+    const int count =
+        ::WideCharToMultiByte(codePage, flags, AsWide(wide), wideLength, multiByte, multiByteSize,
+                              defaultChar, usedDefaultChar != nullptr ? &usedDefault : nullptr);
+    if (usedDefaultChar != nullptr) {
+        *usedDefaultChar = usedDefault != FALSE;
+    }
+    return count;
+}
+
+int Win32Platform::MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags,
+                                       const char* multiByte, int multiByteLength, char16_t* wide,
+                                       int wideSize) {
+    return ::MultiByteToWideChar(codePage, flags, multiByte, multiByteLength, AsWide(wide),
+                                 wideSize);
+}
+
 void Win32Platform::InitCommonControls() {
     ::InitCommonControls();
 }
 
 Handle Win32Platform::CreateMutexA(const SecurityAttributes* security, bool initialOwner,
                                    const std::string& name) {
-    SECURITY_ATTRIBUTES attributes{};
-    if (security != nullptr) {
-        attributes = ToWin32(*security);
+    Win32SecurityAttributes attributes(security);
+    if (!attributes.valid()) {
+        return 0;
     }
-    return FromHandle(::CreateMutexA(security != nullptr ? &attributes : nullptr,
-                                     initialOwner ? TRUE : FALSE, name.c_str()));
+    return FromHandle(::CreateMutexA(attributes.get(), initialOwner ? TRUE : FALSE, name.c_str()));
 }
 
 Handle Win32Platform::OpenMutexA(std::uint32_t access, bool inheritHandle,
@@ -355,14 +422,15 @@ Handle Win32Platform::OpenMutexA(std::uint32_t access, bool inheritHandle,
 
 bool Win32Platform::CreatePipe(Handle* readEnd, Handle* writeEnd,
                                const SecurityAttributes* security, std::uint32_t size) {
-    SECURITY_ATTRIBUTES attributes{};
-    if (security != nullptr) {
-        attributes = ToWin32(*security);
+    *readEnd = 0;
+    *writeEnd = 0;
+    Win32SecurityAttributes attributes(security);
+    if (!attributes.valid()) {
+        return false;
     }
     HANDLE reader = nullptr;
     HANDLE writer = nullptr;
-    const BOOL ok =
-        ::CreatePipe(&reader, &writer, security != nullptr ? &attributes : nullptr, size);
+    const BOOL ok = ::CreatePipe(&reader, &writer, attributes.get(), size);
     *readEnd = ok ? FromHandle(reader) : 0;
     *writeEnd = ok ? FromHandle(writer) : 0;
     return ok != FALSE;
@@ -373,13 +441,10 @@ bool Win32Platform::CreateProcessA(const std::string& commandLine,
                                    const SecurityAttributes* thread, bool inheritHandles,
                                    std::uint32_t creationFlags, const StartupInfo& startup,
                                    ProcessInformation* info) {
-    SECURITY_ATTRIBUTES processAttributes{};
-    SECURITY_ATTRIBUTES threadAttributes{};
-    if (process != nullptr) {
-        processAttributes = ToWin32(*process);
-    }
-    if (thread != nullptr) {
-        threadAttributes = ToWin32(*thread);
+    Win32SecurityAttributes processAttributes(process);
+    Win32SecurityAttributes threadAttributes(thread);
+    if (!processAttributes.valid() || !threadAttributes.valid()) {
+        return false;
     }
     STARTUPINFOA start{};
     start.cb = sizeof(STARTUPINFOA);
@@ -392,10 +457,9 @@ bool Win32Platform::CreateProcessA(const std::string& commandLine,
     // CreateProcessA may write into the command line, so it gets its own copy.
     std::vector<char> command(commandLine.begin(), commandLine.end());
     command.push_back('\0');
-    const BOOL ok = ::CreateProcessA(
-        nullptr, command.data(), process != nullptr ? &processAttributes : nullptr,
-        thread != nullptr ? &threadAttributes : nullptr, inheritHandles ? TRUE : FALSE,
-        creationFlags, nullptr, nullptr, &start, &started);
+    const BOOL ok = ::CreateProcessA(nullptr, command.data(), processAttributes.get(),
+                                     threadAttributes.get(), inheritHandles ? TRUE : FALSE,
+                                     creationFlags, nullptr, nullptr, &start, &started);
     if (info != nullptr) {
         info->process = FromHandle(started.hProcess);
         info->thread = FromHandle(started.hThread);

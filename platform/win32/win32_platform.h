@@ -16,6 +16,8 @@ public:
                          std::uint32_t* disposition) override;
     long RegQueryValueExA(Key key, const std::string& valueName, std::uint32_t* type,
                           std::uint8_t* data, std::uint32_t* dataSize) override;
+    long RegQueryValueExW(Key key, const std::u16string& valueName, std::uint32_t* type,
+                          std::uint8_t* data, std::uint32_t* dataSize) override;
     long RegSetValueExA(Key key, const std::string& valueName, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t dataSize) override;
     long RegDeleteValueA(Key key, const std::string& valueName) override;
@@ -38,6 +40,9 @@ public:
     void SetLastError(std::uint32_t error) override;
     bool CloseHandle(Handle handle) override;
     std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) override;
+    std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) override;
+    bool IsWow64Process(Handle process, bool* wow64) override;
+    void Sleep(std::uint32_t milliseconds) override;
     std::string GetModuleFileNameA() override;
     std::string GetCommandLineA() override;
     std::string ExpandEnvironmentStringsA(const std::string& text) override;
@@ -49,12 +54,18 @@ public:
     bool CopyFileA(const std::string& from, const std::string& to, bool failIfExists) override;
     bool DeleteFileA(const std::string& path) override;
     Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t share,
-                       std::uint32_t disposition, std::uint32_t attributes) override;
+                       const SecurityAttributes* security, std::uint32_t disposition,
+                       std::uint32_t flagsAndAttributes) override;
     bool ReadFile(Handle file, void* buffer, std::uint32_t toRead, std::uint32_t* read) override;
     bool WriteFile(Handle file, const void* buffer, std::uint32_t toWrite,
                    std::uint32_t* written) override;
     bool FlushFileBuffers(Handle file) override;
     bool MoveFileExA(const std::string& from, const std::string& to, std::uint32_t flags) override;
+    int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
+                            int wideLength, char* multiByte, int multiByteSize,
+                            const char* defaultChar, bool* usedDefaultChar) override;
+    int MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* multiByte,
+                            int multiByteLength, char16_t* wide, int wideSize) override;
     Handle CreateMutexA(const SecurityAttributes* security, bool initialOwner,
                         const std::string& name) override;
     Handle OpenMutexA(std::uint32_t access, bool inheritHandle, const std::string& name) override;

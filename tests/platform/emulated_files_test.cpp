@@ -15,7 +15,6 @@ namespace {
 using namespace platform;
 using tarrow::testing::TestMachine;
 
-constexpr std::uint32_t kErrorSharingViolation = 32;
 constexpr std::uint32_t kErrorFileExists = 80;
 
 class Files : public ::testing::Test {
@@ -175,7 +174,7 @@ TEST_F(Files, DeleteRefusesReadOnlyFilesFoldersAndMissingOnes) {
 TEST_F(Files, CreateAlwaysTellsThatTheFileWasThereAndTruncatesIt) {
     make("settings.ini", "old");
     p.SetLastError(0);
-    UniqueHandle file(p, p.CreateFileA(at("SETTINGS.INI"), kGenericWrite, 0, kCreateAlways,
+    UniqueHandle file(p, p.CreateFileA(at("SETTINGS.INI"), kGenericWrite, 0, nullptr, kCreateAlways,
                                        kFileAttributeNormal));
     ASSERT_TRUE(file);
     EXPECT_EQ(error(), static_cast<std::uint32_t>(kErrorAlreadyExists));
@@ -190,22 +189,23 @@ TEST_F(Files, CreateAlwaysRefusesHiddenSystemAndReadOnlyFilesUnlessAskedFor) {
     make("system.ini", "old", kFileAttributeSystem);
     make("readonly.ini", "old", kFileAttributeReadOnly);
     for (const char* name : {"hidden.ini", "system.ini"}) {
-        EXPECT_EQ(p.CreateFileA(at(name), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal),
-                  kInvalidHandle)
+        EXPECT_EQ(
+            p.CreateFileA(at(name), kGenericWrite, 0, nullptr, kCreateAlways, kFileAttributeNormal),
+            kInvalidHandle)
             << name;
         EXPECT_EQ(error(), static_cast<std::uint32_t>(kErrorAccessDenied)) << name;
     }
-    EXPECT_EQ(
-        p.CreateFileA(at("readonly.ini"), kGenericWrite, 0, kCreateAlways, kFileAttributeReadOnly),
-        kInvalidHandle);
-    EXPECT_EQ(
-        p.CreateFileA(at("readonly.ini"), kGenericWrite, 0, kOpenExisting, kFileAttributeNormal),
-        kInvalidHandle)
+    EXPECT_EQ(p.CreateFileA(at("readonly.ini"), kGenericWrite, 0, nullptr, kCreateAlways,
+                            kFileAttributeReadOnly),
+              kInvalidHandle);
+    EXPECT_EQ(p.CreateFileA(at("readonly.ini"), kGenericWrite, 0, nullptr, kOpenExisting,
+                            kFileAttributeNormal),
+              kInvalidHandle)
         << "a read-only file cannot be opened for writing";
     EXPECT_EQ(ReadWholeFile(p, at("readonly.ini")), "old");
 
-    UniqueHandle file(
-        p, p.CreateFileA(at("hidden.ini"), kGenericWrite, 0, kCreateAlways, kFileAttributeHidden));
+    UniqueHandle file(p, p.CreateFileA(at("hidden.ini"), kGenericWrite, 0, nullptr, kCreateAlways,
+                                       kFileAttributeHidden));
     EXPECT_TRUE(file) << "asking for the hidden attribute again";
     file.reset();
     EXPECT_EQ(p.GetFileAttributesA(at("hidden.ini")), kFileAttributeHidden | kFileAttributeArchive);
@@ -213,8 +213,8 @@ TEST_F(Files, CreateAlwaysRefusesHiddenSystemAndReadOnlyFilesUnlessAskedFor) {
 
 TEST_F(Files, ReadsFollowTheFilePositionAndOpenAlwaysKeepsTheContent) {
     make("data.bin", "abcdef");
-    UniqueHandle file(p, p.CreateFileA(at("data.bin"), kGenericRead, kFileShareRead, kOpenAlways,
-                                       kFileAttributeNormal));
+    UniqueHandle file(p, p.CreateFileA(at("data.bin"), kGenericRead, kFileShareRead, nullptr,
+                                       kOpenAlways, kFileAttributeNormal));
     ASSERT_TRUE(file);
     char buffer[4] = {};
     std::uint32_t read = 0;
@@ -227,24 +227,26 @@ TEST_F(Files, ReadsFollowTheFilePositionAndOpenAlwaysKeepsTheContent) {
     std::uint32_t written = 0;
     EXPECT_FALSE(p.WriteFile(file.get(), "x", 1, &written)) << "opened for reading only";
 
-    EXPECT_EQ(p.CreateFileA(at("absent.bin"), kGenericRead, 0, kOpenExisting, 0), kInvalidHandle);
+    EXPECT_EQ(p.CreateFileA(at("absent.bin"), kGenericRead, 0, nullptr, kOpenExisting, 0),
+              kInvalidHandle);
     EXPECT_EQ(error(), static_cast<std::uint32_t>(kErrorFileNotFound));
-    EXPECT_EQ(p.CreateFileA(at("absent\\new.bin"), kGenericWrite, 0, kCreateAlways, 0),
+    EXPECT_EQ(p.CreateFileA(at("absent\\new.bin"), kGenericWrite, 0, nullptr, kCreateAlways, 0),
               kInvalidHandle);
     EXPECT_EQ(error(), static_cast<std::uint32_t>(kErrorPathNotFound));
 }
 
 TEST_F(Files, AFileOpenWithoutSharingRefusesOtherOpensAndDeletion) {
-    UniqueHandle writer(
-        p, p.CreateFileA(at("busy.txt"), kGenericWrite, 0, kCreateAlways, kFileAttributeNormal));
+    UniqueHandle writer(p, p.CreateFileA(at("busy.txt"), kGenericWrite, 0, nullptr, kCreateAlways,
+                                         kFileAttributeNormal));
     ASSERT_TRUE(writer);
     std::uint32_t written = 0;
     ASSERT_TRUE(p.WriteFile(writer.get(), "busy", 4, &written));
-    EXPECT_EQ(p.CreateFileA(at("busy.txt"), kGenericRead, kFileShareRead, kOpenExisting, 0),
-              kInvalidHandle);
-    EXPECT_EQ(error(), kErrorSharingViolation);
+    EXPECT_EQ(
+        p.CreateFileA(at("busy.txt"), kGenericRead, kFileShareRead, nullptr, kOpenExisting, 0),
+        kInvalidHandle);
+    EXPECT_EQ(error(), static_cast<std::uint32_t>(kErrorSharingViolation));
     EXPECT_FALSE(p.DeleteFileA(at("busy.txt")));
-    EXPECT_EQ(error(), kErrorSharingViolation);
+    EXPECT_EQ(error(), static_cast<std::uint32_t>(kErrorSharingViolation));
     writer.reset();
     EXPECT_EQ(ReadWholeFile(p, at("busy.txt")), "busy") << "written through once closed";
     EXPECT_TRUE(p.DeleteFileA(at("busy.txt")));
@@ -277,12 +279,13 @@ TEST_F(Files, MoveNeverReplacesAReadOnlyFile) {
 TEST_F(Files, FlushNeedsAHandleThatMayWrite) {
     make("data.txt", "data");
     UniqueHandle reader(
-        p, p.CreateFileA(at("data.txt"), kGenericRead, kFileShareRead, kOpenExisting, 0));
+        p, p.CreateFileA(at("data.txt"), kGenericRead, kFileShareRead, nullptr, kOpenExisting, 0));
     ASSERT_TRUE(reader);
     EXPECT_FALSE(p.FlushFileBuffers(reader.get()));
     EXPECT_EQ(error(), static_cast<std::uint32_t>(kErrorAccessDenied));
     reader.reset();
-    UniqueHandle writer(p, p.CreateFileA(at("data.txt"), kGenericWrite, 0, kOpenExisting, 0));
+    UniqueHandle writer(p,
+                        p.CreateFileA(at("data.txt"), kGenericWrite, 0, nullptr, kOpenExisting, 0));
     ASSERT_TRUE(writer);
     EXPECT_TRUE(p.FlushFileBuffers(writer.get()));
 }

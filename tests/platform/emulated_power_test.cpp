@@ -20,8 +20,6 @@ using namespace platform;
 using tarrow::testing::TestMachine;
 using Survival = EmulatedPlatform::HiveSurvival;
 
-constexpr std::uint32_t kCreateNew = 1;
-
 class Power : public ::testing::Test {
 public:
     TestMachine machine;
@@ -34,7 +32,7 @@ public:
     // Writes without flushing, then optionally flushes, through one handle.
     void write(const std::string& name, const std::string& content, std::uint32_t disposition,
                bool flush) {
-        UniqueHandle file(p, p.CreateFileA(at(name), kGenericWrite, 0, disposition, 0));
+        UniqueHandle file(p, p.CreateFileA(at(name), kGenericWrite, 0, nullptr, disposition, 0));
         ASSERT_TRUE(file) << name;
         std::uint32_t written = 0;
         ASSERT_TRUE(p.WriteFile(file.get(), content.data(),
@@ -236,7 +234,7 @@ TEST_F(Power, ALoggedOffAccountsHiveLoadsFromItsProfileAndGoesBackThere) {
     enable("SeBackupPrivilege");
     enable("SeRestorePrivilege");
     ASSERT_EQ(p.RegLoadKeyA(kHkeyUsers, bob, hiveFile), kErrorSuccess);
-    EXPECT_EQ(p.RegLoadKeyA(kHkeyUsers, "again", hiveFile), emulated::kErrorSharingViolation);
+    EXPECT_EQ(p.RegLoadKeyA(kHkeyUsers, "again", hiveFile), kErrorSharingViolation);
     ASSERT_TRUE(setValue(kHkeyUsers, desktop, "HungAppTimeout", "5000"));
     {
         UniqueKey open(p);
@@ -249,8 +247,8 @@ TEST_F(Power, ALoggedOffAccountsHiveLoadsFromItsProfileAndGoesBackThere) {
     EXPECT_EQ(e.registryDump()["hkey_users\\" + emulated::FoldCase(bob) +
                                "\\control panel\\desktop"]["hungapptimeout"]
                   .bytes.size(),
-              4u)
-        << "unloading wrote the hive back to its file";
+              8u)
+        << "unloading wrote the hive back to its file, the text as four wide characters";
 
     // A hive a program loaded is gone after a reboot; what was not flushed
     // before the cut is lost with it.

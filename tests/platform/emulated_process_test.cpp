@@ -153,7 +153,7 @@ TEST_F(Processes, EveryKindOfHandleIsCountedUntilClosed) {
         UniqueHandle writeEnd(p);
         ASSERT_TRUE(p.CreatePipe(readEnd.put(), writeEnd.put(), nullptr, 0));
         UniqueHandle file(p, p.CreateFileA(machine.scratchFolder() + "\\f.txt", kGenericWrite, 0,
-                                           kCreateAlways, kFileAttributeNormal));
+                                           nullptr, kCreateAlways, kFileAttributeNormal));
         FindData data;
         UniqueFind find(p, p.FindFirstFileA(machine.scratchFolder() + "\\*", &data));
         UniqueKey key(p);

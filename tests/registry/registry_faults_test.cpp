@@ -105,6 +105,46 @@ TEST_F(RegistryFaults, SystemDirectoryIsEmptyWhenTheCallFails) {
     EXPECT_EQ(modregistry::GetSystemdir(p), "");
 }
 
+// The folder a box names: where a 32-bit program's system directory really
+// is on 64-bit Windows, as the user finds it.
+TEST_F(RegistryFaults, TheVisibleSystemDirectoryIsSysWow64ForA32BitProgramOn64BitWindows) {
+    const struct {
+        const char* name;
+        bool windows64, wow64Program;
+        std::string systemDirectory, visible;
+    } cases[] = {
+        {"32-bit Windows", false, false, "C:\\windows\\system32", "C:\\windows\\system32"},
+        {"a 32-bit program on 64-bit Windows", true, true, "C:\\windows\\system32",
+         "C:\\windows\\SysWOW64"},
+        {"a 64-bit program on 64-bit Windows", true, false, "C:\\windows\\system32",
+         "C:\\windows\\system32"},
+        {"no system directory on 32-bit Windows", false, false, "", ""},
+        {"no system directory for a 32-bit program on 64-bit Windows", true, true, "",
+         "C:\\windows\\SysWOW64"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestMachine fresh;
+        platform::EmulatedPlatform& windows = *fresh.emulated();
+        if (c.windows64) {
+            windows.setWindows64(c.wow64Program);
+        }
+        windows.setSystemDirectory(c.systemDirectory);
+        EXPECT_EQ(modregistry::VisibleSystemDirectory(windows), c.visible);
+        EXPECT_EQ(modregistry::GetSystemdir(windows), c.systemDirectory) << "the program's own";
+        bool wow64 = !c.wow64Program;
+        ASSERT_TRUE(windows.IsWow64Process(windows.GetCurrentProcess(), &wow64));
+        EXPECT_EQ(wow64, c.wow64Program);
+        char buffer[64] = {};
+        windows.SetLastError(0);
+        EXPECT_EQ(windows.GetSystemWow64DirectoryA(buffer, sizeof buffer) != 0, c.windows64);
+        if (!c.windows64) {
+            EXPECT_EQ(windows.GetLastError(),
+                      static_cast<std::uint32_t>(platform::kErrorCallNotImplemented));
+        }
+    }
+}
+
 TEST_F(RegistryFaults, EnablingAPrivilegeReallyEnablesIt) {
     p.SetLastError(platform::kErrorAccessDenied); // stale, from some earlier call
     EXPECT_TRUE(modregistry::EnablePrivilege(p, "SeBackupPrivilege"));

@@ -2,6 +2,7 @@
 // account, with how it was before Tarrow first applied.
 #pragma once
 
+#include "platform/emulated/code_page.h"
 #include "platform/emulated/emulated_platform.h"
 #include "platform/emulated/text.h"
 
@@ -18,15 +19,23 @@ using RegistryDump =
 
 namespace detail {
 
-inline std::string Show(const platform::emulated::RegistryValue& value) {
-    return "kind " + std::to_string(value.kind) + " \"" +
-           std::string(value.bytes.begin(), value.bytes.end()) + "\"";
+// A string's wide text, as the registry keeps it, in the code page ("?"
+// for what it lacks).
+inline std::string AnsiOf(const platform::emulated::RegistryValue& value) {
+    return platform::emulated::AnsiFromWide(platform::emulated::WideOfBytes(value.bytes));
 }
 
-// A string's text up to its first NUL.
-inline std::string TextOf(const platform::emulated::RegistryValue& value) {
-    const std::string bytes(value.bytes.begin(), value.bytes.end());
-    return bytes.substr(0, bytes.find('\0'));
+inline std::string Show(const platform::emulated::RegistryValue& value) {
+    const bool isString = value.kind == platform::kRegSz || value.kind == platform::kRegExpandSz ||
+                          value.kind == platform::kRegMultiSz;
+    return "kind " + std::to_string(value.kind) + " \"" +
+           (isString ? AnsiOf(value) : std::string(value.bytes.begin(), value.bytes.end())) + "\"";
+}
+
+// A string's wide text up to its first NUL.
+inline std::u16string TextOf(const platform::emulated::RegistryValue& value) {
+    const std::u16string text = platform::emulated::WideOfBytes(value.bytes);
+    return text.substr(0, text.find(u'\0'));
 }
 
 // Whether `now` is `was` as Tarrow puts it back: the same kind and bytes, a
@@ -45,7 +54,7 @@ inline bool PutBackAsDesigned(const platform::emulated::RegistryValue& was,
     if (was.kind == platform::kRegDword && was.bytes.size() == 4) {
         std::int32_t number = 0;
         std::memcpy(&number, was.bytes.data(), sizeof number);
-        return TextOf(now) == std::to_string(number);
+        return TextOf(now) == platform::emulated::WideFromAnsi(std::to_string(number));
     }
     return false;
 }

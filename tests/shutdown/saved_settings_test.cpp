@@ -148,5 +148,36 @@ TEST(SavedValueOf, CarriesPlainTextsAndNumbersAndLeavesEverythingElseAlone) {
     }
 }
 
+// A text whose wide form holds a character the code page lacks reads with
+// "?" in its place: saved, the restore would write the "?" over the user's
+// own text. Nor is such a text ever Tarrow's own, however it reads.
+TEST(SavedValueOf, LeavesAloneATextThatTheCodePageCannotCarry) {
+    using Found = modregistry::StoredValue::Found;
+    const auto stored = [](const std::string& bytes, bool lost) {
+        modregistry::StoredValue value{Found::Value, platform::kRegSz,
+                                       std::vector<std::uint8_t>(bytes.begin(), bytes.end())};
+        value.lostInCodePage = lost;
+        return value;
+    };
+    const struct {
+        const char* name;
+        modregistry::StoredValue value;
+        SavedValue saved;
+        bool tarrows;
+    } cases[] = {
+        {"carried", stored(std::string("5\xe9\0", 3), false), SavedValue::Exact("5\xe9"), false},
+        {"lost", stored(std::string("5?\0", 3), true), SavedValue::LeftAlone(), false},
+        {"Tarrow's 0", stored(std::string("0\0", 2), false), SavedValue::Exact("0"), true},
+        {"a 0 of another script", stored(std::string("0\0", 2), true), SavedValue::LeftAlone(),
+         false},
+        {"Tarrow's 10", stored("10", false), SavedValue::Exact("10"), true},
+        {"a 10 of another script", stored("10", true), SavedValue::LeftAlone(), false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(shutdown::SavedValueOf(c.value), c.saved) << c.name;
+        EXPECT_EQ(shutdown::HoldsTarrowText(c.value), c.tarrows) << c.name;
+    }
+}
+
 } // namespace
 } // namespace tarrow

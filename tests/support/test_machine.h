@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,12 @@ public:
     // the emulated machine only.
     std::optional<std::size_t> openKeyCount();
     std::optional<std::size_t> openHandleCount();
+
+    // Writes a value as a program that writes wide text does
+    // (RegSetValueExW): `text` is stored as it is, NUL included when it holds
+    // one, under root\subKey, which is created where missing.
+    bool setWideValue(platform::Key root, const std::string& subKey, const std::string& valueName,
+                      std::uint32_t kind, const std::u16string& text);
 
     // An empty folder of this test (a Windows path, no trailing backslash).
     const std::string& scratchFolder() const;

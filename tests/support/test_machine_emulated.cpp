@@ -43,6 +43,12 @@ std::optional<std::size_t> TestMachine::openKeyCount() {
 std::optional<std::size_t> TestMachine::openHandleCount() {
     return impl_->platform->openHandleCount();
 }
+bool TestMachine::setWideValue(platform::Key root, const std::string& subKey,
+                               const std::string& valueName, std::uint32_t kind,
+                               const std::u16string& text) {
+    impl_->platform->setWideValue(root, subKey, valueName, kind, text);
+    return true;
+}
 const std::string& TestMachine::scratchFolder() const {
     return impl_->scratchFolder;
 }

@@ -61,6 +61,25 @@ std::optional<std::size_t> TestMachine::openKeyCount() {
 std::optional<std::size_t> TestMachine::openHandleCount() {
     return std::nullopt;
 }
+bool TestMachine::setWideValue(platform::Key root, const std::string& subKey,
+                               const std::string& valueName, std::uint32_t kind,
+                               const std::u16string& text) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(reinterpret_cast<HKEY>(root), subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    std::wstring name(valueName.size() + 1, L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, valueName.c_str(), -1, name.data(),
+                                           static_cast<int>(name.size()));
+    const LONG status =
+        length > 0
+            ? RegSetValueExW(key, name.c_str(), 0, kind, reinterpret_cast<const BYTE*>(text.data()),
+                             static_cast<DWORD>(text.size() * sizeof(char16_t)))
+            : ERROR_INVALID_PARAMETER;
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
 const std::string& TestMachine::scratchFolder() const {
     return impl_->scratchFolder;
 }
