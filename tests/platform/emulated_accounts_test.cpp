@@ -169,7 +169,7 @@ TEST(EmulatedAccounts, AHiveLoadsFromAProfileOrAHiveFileAndNothingElse) {
              w.e.failHiveLoad(kBobsHiveFile);
              return kBobsHiveFile;
          },
-         emulated::kErrorSharingViolation},
+         kErrorSharingViolation},
         {"a saved key",
          [](World& w) {
              const std::string file = w.machine.scratchFolder() + "\\saved.dat";
@@ -211,7 +211,7 @@ TEST(EmulatedAccounts, AHiveLoadsFromAProfileOrAHiveFileAndNothingElse) {
             << "an account's keys";
         desktop.reset();
         if (c.status == kErrorSuccess) {
-            EXPECT_EQ(w.p.RegLoadKeyA(kHkeyUsers, "Again", file), emulated::kErrorSharingViolation)
+            EXPECT_EQ(w.p.RegLoadKeyA(kHkeyUsers, "Again", file), kErrorSharingViolation)
                 << "a loaded hive holds its file";
             EXPECT_EQ(w.p.RegUnLoadKeyA(kHkeyUsers, "Probe"), kErrorSuccess);
         }

@@ -3,6 +3,7 @@
 // registry compared value by value.
 #pragma once
 
+#include "platform/emulated/code_page.h"
 #include "platform/emulated/text.h"
 #include "shutdown/account_keys.h"
 #include "shutdown/change_in_force.h"
@@ -41,7 +42,7 @@ inline std::optional<std::string> DumpedText(const RegistryDump& dump, const std
     if (value == at->second.end()) {
         return std::nullopt;
     }
-    return detail::TextOf(value->second);
+    return platform::emulated::AnsiFromWide(detail::TextOf(value->second));
 }
 inline std::optional<std::string> MarkerOf(const RegistryDump& dump, const std::string& sid,
                                            const Marker& marker) {
