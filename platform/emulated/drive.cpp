@@ -121,7 +121,12 @@ long Drive::setAttributes(std::string_view path, std::uint32_t attributes) {
     if (!location.exists) {
         return missing(location);
     }
+    const VolumeLog::Name before = nameOf(location);
     attributes_[location.key] = attributes & kSettable;
+    // A folder's attributes last at once: the programs never set them.
+    if (!location.isDirectory) {
+        log_.attributesSet(before, stored(location.key, false));
+    }
     return kErrorSuccess;
 }
 

@@ -14,7 +14,7 @@
 namespace tarrow::testing {
 namespace {
 
-using Survival = platform::EmulatedPlatform::HiveSurvival;
+using platform::emulated::Survival;
 
 struct Action {
     const char* name;
@@ -54,13 +54,12 @@ void CutAfterEveryChange(const std::function<void(TrustMachine&)>& before, const
     const std::size_t changes = ChangesMadeBy(before, action);
     ASSERT_GT(changes, 10u) << action.name << " changes things";
     for (std::size_t cut = 0; cut <= changes; ++cut) {
-        for (const Survival survival : {Survival::LastFlushed, Survival::Whole}) {
+        for (const bool harshest : {true, false}) {
             for (const Action* next : {&kMainWindow, &kUninstallAsApplier, &kUninstallAsSystem}) {
-                SCOPED_TRACE(
-                    std::string(action.name) + ", power off after change " + std::to_string(cut) +
-                    " of " + std::to_string(changes) +
-                    (survival == Survival::Whole ? ", hives whole" : ", hives as flushed") +
-                    ", then " + next->name);
+                SCOPED_TRACE(std::string(action.name) + ", power off after change " +
+                             std::to_string(cut) + " of " + std::to_string(changes) +
+                             (harshest ? ", the harshest survival" : ", the kindest survival") +
+                             ", then " + next->name);
                 TrustMachine t;
                 t.FillEveryPlace();
                 t.AddOddValues();
@@ -68,7 +67,9 @@ void CutAfterEveryChange(const std::function<void(TrustMachine&)>& before, const
                 before(t);
                 t.m.emulated.cutPowerAfter(cut);
                 action.run(t);
-                t.m.emulated.reboot(survival);
+                const auto cutAt = t.m.emulated.cutDimensions();
+                t.m.emulated.reboot(harshest ? Survival::Harshest(cutAt)
+                                             : Survival::Kindest(cutAt));
 
                 EXPECT_TRUE(next->run(t));
 
