@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace platform::emulated {
@@ -21,9 +22,8 @@ struct DiskImage {
     std::map<std::string, File> files;
     // By hive: "hkey_local_machine\software" for the machine's own, the
     // profile's file ("c:\users\bob\ntuser.dat") for an account's, loaded
-    // or not. The keys below each are shared by copies of the image and are
-    // never changed through it.
-    std::map<std::string, RegistryNode> hives;
+    // or not. Images share hives that did not change between them.
+    std::map<std::string, std::shared_ptr<const RegistryNode>> hives;
 
     // The whole image as text, the same for equal images.
     std::string canonical() const;

@@ -59,8 +59,9 @@ public:
 
     // What a cut now could take of the drive (see VolumeLog).
     CutDimensions dimensions() const { return log_.dimensions(); }
-    // Every file as `survival` leaves it.
-    std::map<std::string, DiskImage::File> survivor(const Survival& survival) const;
+    // Every file as each survival leaves it.
+    std::vector<std::map<std::string, DiskImage::File>>
+    survivors(const std::vector<Survival>& survivals) const;
     // The drive holds these files and nothing else, all of them on disk.
     // Open files must be closed.
     void restartFrom(const std::map<std::string, DiskImage::File>& files);

@@ -322,8 +322,14 @@ std::map<std::string, DiskImage::File> Drive::files() const {
     return files;
 }
 
-std::map<std::string, DiskImage::File> Drive::survivor(const Survival& survival) const {
-    return log_.survive(files(), survival);
+std::vector<std::map<std::string, DiskImage::File>>
+Drive::survivors(const std::vector<Survival>& survivals) const {
+    const auto live = files();
+    std::vector<std::map<std::string, DiskImage::File>> lasting;
+    for (const Survival& survival : survivals) {
+        lasting.push_back(log_.survive(live, survival));
+    }
+    return lasting;
 }
 
 void Drive::restartFrom(const std::map<std::string, DiskImage::File>& image) {

@@ -105,17 +105,29 @@ emulated::CutDimensions EmulatedPlatform::cutDimensions() const {
 }
 
 emulated::DiskImage EmulatedPlatform::survivor(const emulated::Survival& survival) const {
+    return survivors({survival}).front();
+}
+
+std::vector<emulated::DiskImage>
+EmulatedPlatform::survivors(const std::vector<emulated::Survival>& survivals) const {
     const emulated::CutDimensions cut = cutDimensions();
-    bool fits = survival.metadataChanges <= cut.metadataChanges &&
-                survival.files.size() == cut.unflushedFiles.size() &&
-                survival.hiveChanges.size() == cut.hives.size();
-    for (std::size_t k = 0; fits && k < cut.hives.size(); ++k) {
-        fits = survival.hiveChanges[k] <= cut.hives[k].changes;
+    for (const emulated::Survival& survival : survivals) {
+        bool fits = survival.metadataChanges <= cut.metadataChanges &&
+                    survival.files.size() == cut.unflushedFiles.size() &&
+                    survival.hiveChanges.size() == cut.hives.size();
+        for (std::size_t k = 0; fits && k < cut.hives.size(); ++k) {
+            fits = survival.hiveChanges[k] <= cut.hives[k].changes;
+        }
+        if (!fits) {
+            throw std::invalid_argument("the survival does not fit what the cut could take");
+        }
     }
-    if (!fits) {
-        throw std::invalid_argument("the survival does not fit what the cut could take");
+    const auto files = state_->drive.survivors(survivals);
+    std::vector<emulated::DiskImage> images;
+    for (std::size_t k = 0; k < survivals.size(); ++k) {
+        images.push_back({files[k], state_->registry.survivor(survivals[k].hiveChanges)});
     }
-    return {state_->drive.survivor(survival), state_->registry.survivor(survival.hiveChanges)};
+    return images;
 }
 
 void EmulatedPlatform::reboot(const emulated::Survival& survival) {

@@ -193,8 +193,9 @@ public:
     // The changes since the machine started or last rebooted.
     const std::vector<JournalEntry>& journal() const;
     // `watcher` is called after each change from now on, with the number of
-    // changes in the journal; what it changes itself is journalled without
-    // calling it again. {} stops it; a reboot keeps it.
+    // changes in the journal, also after the changes it makes itself (an
+    // operation it runs inside another is watched too). {} stops it; a
+    // reboot keeps it.
     void watchChanges(std::function<void(std::size_t changes)> watcher);
     // Everything as it stands is on disk, as after the system's own lazy
     // writes.
@@ -209,6 +210,9 @@ public:
     // What the disk would hold after a cut now that `survival` describes; it
     // must fit cutDimensions() (std::invalid_argument otherwise).
     emulated::DiskImage survivor(const emulated::Survival& survival) const;
+    // The same for several survivals of one cut, looking at the disk once.
+    std::vector<emulated::DiskImage>
+    survivors(const std::vector<emulated::Survival>& survivals) const;
     // Cuts the power (if still on) and starts again from survivor(survival).
     void reboot(const emulated::Survival& survival);
     // Starts again from `image`, which this machine's survivor() gave: open

@@ -45,12 +45,23 @@ void MakeAgain(RegistryNode& hive, const HiveChange& change) {
 
 } // namespace
 
-RegistryNode HiveLog::replayed(std::size_t count) const {
-    RegistryNode hive = DeepCopy(flushed_);
+std::shared_ptr<const RegistryNode> HiveLog::replayed(std::size_t count) const {
+    if (count == 0) {
+        return flushed_;
+    }
+    auto hive = std::make_shared<RegistryNode>(DeepCopy(*flushed_));
     for (std::size_t k = 0; k < count && k < changes_.size(); ++k) {
-        MakeAgain(hive, changes_[k]);
+        MakeAgain(*hive, changes_[k]);
     }
     return hive;
+}
+
+RegistryNode& HiveLog::flushedForSetup() {
+    // Images that share the hive keep it as it was.
+    if (flushed_.use_count() > 1) {
+        flushed_ = std::make_shared<RegistryNode>(DeepCopy(*flushed_));
+    }
+    return *flushed_;
 }
 
 } // namespace platform::emulated

@@ -24,18 +24,20 @@ struct HiveChange {
 
 class HiveLog {
 public:
-    explicit HiveLog(RegistryNode flushed) : flushed_(std::move(flushed)) {}
+    explicit HiveLog(RegistryNode flushed)
+        : flushed_(std::make_shared<RegistryNode>(std::move(flushed))) {}
 
     void record(HiveChange change) { changes_.push_back(std::move(change)); }
     std::size_t changes() const { return changes_.size(); }
-    // The hive as flushed with its first `count` changes made again.
-    RegistryNode replayed(std::size_t count) const;
+    // The hive as flushed with its first `count` changes made again; with
+    // none, the flushed hive itself, shared.
+    std::shared_ptr<const RegistryNode> replayed(std::size_t count) const;
     // The hive as flushed, where the machine's setup goes too: it was on
     // disk before anything ran.
-    RegistryNode& flushed() { return flushed_; }
+    RegistryNode& flushedForSetup();
 
 private:
-    RegistryNode flushed_;
+    std::shared_ptr<RegistryNode> flushed_; // shared only as const
     std::vector<HiveChange> changes_;
 };
 

@@ -20,16 +20,16 @@ public:
     using Entry = EmulatedPlatform::JournalEntry;
 
     // Records a change; the power goes off when it was the one armed for.
-    // Then the watcher learns of it, unless the change is its own doing.
+    // Then the watcher learns of it, also of a change it made itself.
     void record(std::string call, std::string target) {
         entries_.push_back({std::move(call), std::move(target)});
         if (cutAfter_ && entries_.size() >= *cutAfter_) {
             powerOff_ = true;
         }
-        if (watcher_ && !watching_) {
-            watching_ = true;
-            watcher_(entries_.size());
-            watching_ = false;
+        if (watcher_) {
+            // A copy: the watcher may replace itself.
+            const auto watcher = watcher_;
+            watcher(entries_.size());
         }
     }
     // Called with the journal's length after each change; {} stops it.
@@ -56,7 +56,6 @@ private:
     std::optional<std::size_t> cutAfter_;
     bool powerOff_ = false;
     std::function<void(std::size_t)> watcher_;
-    bool watching_ = false;
 };
 
 } // namespace platform::emulated

@@ -327,7 +327,7 @@ void Registry::ensure(Key root, std::string_view subKey) {
         logs_.emplace(PathOfKey{root, hive}, HiveLog(DeepCopy(*roots_.at(root)->subkeys.at(hive))));
         return;
     }
-    RegistryNode* flushed = &log->second.flushed();
+    RegistryNode* flushed = &log->second.flushedForSetup();
     for (std::size_t k = 1; k < names.size(); ++k) {
         flushed = &flushed->childOrNew(names[k]);
     }
@@ -371,7 +371,7 @@ RegistryNode* Registry::flushedNode(Key root, std::string_view subKey) {
     if (log == logs_.end()) {
         return nullptr;
     }
-    RegistryNode* node = &log->second.flushed();
+    RegistryNode* node = &log->second.flushedForSetup();
     const auto names = SplitKeyPath(at.second).value_or(std::vector<std::string>{});
     for (std::size_t k = 1; k < names.size() && node != nullptr; ++k) {
         node = node->child(names[k]);

@@ -71,11 +71,12 @@ public:
     // Every hive, loaded or not, as a cut leaves it when the hives that
     // dimensions() names keep as many of their changes as `changes` says, in
     // the same order. Named as DiskImage::hives names them.
-    std::map<std::string, RegistryNode> survivor(const std::vector<std::size_t>& changes) const;
+    std::map<std::string, std::shared_ptr<const RegistryNode>>
+    survivor(const std::vector<std::size_t>& changes) const;
     // A new boot from `hives`: every handle is gone, the hives that a
     // program loaded are unloaded, and every hive holds what `hives` gives it,
     // on disk.
-    void restartFrom(const std::map<std::string, RegistryNode>& hives);
+    void restartFrom(const std::map<std::string, std::shared_ptr<const RegistryNode>>& hives);
     // Every key of every hive, loaded or not: "HKEY_USERS\<name>\<path>" in
     // the spelling of the keys, mapped to the key's values.
     std::map<std::string, std::map<std::string, RegistryValue>> dump() const;

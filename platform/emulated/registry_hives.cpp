@@ -188,7 +188,7 @@ std::vector<CutDimensions::Hive> Registry::dimensions() const {
     return hives;
 }
 
-std::map<std::string, RegistryNode>
+std::map<std::string, std::shared_ptr<const RegistryNode>>
 Registry::survivor(const std::vector<std::size_t>& changes) const {
     // How many changes each changed hive keeps, taken in dimensions()' order.
     std::map<PathOfKey, std::size_t> kept;
@@ -198,26 +198,28 @@ Registry::survivor(const std::vector<std::size_t>& changes) const {
             kept[hive] = next < changes.size() ? changes[next] : log.changes();
         }
     }
-    std::map<std::string, RegistryNode> hives;
+    std::map<std::string, std::shared_ptr<const RegistryNode>> hives;
     for (const Key root : {kHkeyLocalMachine, kHkeyUsers}) {
         for (const auto& [name, hive] : roots_.at(root)->subkeys) {
             const auto log = logs_.find({root, name});
             const auto keeps = kept.find({root, name});
             hives.emplace(imageName({root, name}),
                           log == logs_.end()
-                              ? DeepCopy(*hive)
+                              ? std::make_shared<const RegistryNode>(DeepCopy(*hive))
                               : log->second.replayed(keeps == kept.end() ? 0 : keeps->second));
         }
     }
     for (const ProfileHive& profile : profiles_) {
         if (profile.loaded == Loaded::No) {
-            hives.emplace(profile.file, DeepCopy(*profile.stored));
+            hives.emplace(profile.file,
+                          std::make_shared<const RegistryNode>(DeepCopy(*profile.stored)));
         }
     }
     return hives;
 }
 
-void Registry::restartFrom(const std::map<std::string, RegistryNode>& hives) {
+void Registry::restartFrom(
+    const std::map<std::string, std::shared_ptr<const RegistryNode>>& hives) {
     open_.clear();
     // What a program loaded went with it; the accounts logged on again.
     for (ProfileHive& profile : profiles_) {
@@ -228,14 +230,14 @@ void Registry::restartFrom(const std::map<std::string, RegistryNode>& hives) {
     for (const Key root : {kHkeyLocalMachine, kHkeyUsers}) {
         for (const auto& [name, hive] : roots_.at(root)->subkeys) {
             if (const auto kept = hives.find(imageName({root, name})); kept != hives.end()) {
-                ReplaceContents(*hive, DeepCopy(kept->second));
+                ReplaceContents(*hive, DeepCopy(*kept->second));
             }
         }
     }
     for (ProfileHive& profile : profiles_) {
         const auto kept = hives.find(profile.file);
         if (profile.loaded == Loaded::No && kept != hives.end()) {
-            profile.stored = std::make_shared<RegistryNode>(DeepCopy(kept->second));
+            profile.stored = std::make_shared<RegistryNode>(DeepCopy(*kept->second));
             profile.stored->name = profile.name;
         }
     }

@@ -195,7 +195,8 @@ std::string VolumeLog::contentOf(FileId id, FileSurvival survival,
 }
 
 std::map<std::string, DiskImage::File>
-VolumeLog::survive(std::map<std::string, DiskImage::File> live, const Survival& survival) const {
+VolumeLog::survive(const std::map<std::string, DiskImage::File>& live,
+                   const Survival& survival) const {
     // How each file written since its last flush comes through, in the
     // order the dimensions give them.
     std::map<FileId, FileSurvival> states;

@@ -57,8 +57,8 @@ public:
     CutDimensions dimensions() const;
     // What lasts of drive C: through a cut, from `live` (every file as it
     // stands) and the survival's metadata prefix and file contents.
-    std::map<std::string, DiskImage::File> survive(std::map<std::string, DiskImage::File> live,
-                                                   const Survival& survival) const;
+    std::map<std::string, DiskImage::File>
+    survive(const std::map<std::string, DiskImage::File>& live, const Survival& survival) const;
     // Everything as it stands is on disk.
     void settle();
 

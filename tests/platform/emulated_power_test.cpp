@@ -386,9 +386,16 @@ TEST(Power, AWatcherSeesWhatACutAfterEachChangeWouldLeave) {
                 {t.e.survivor(t.harshest()).hash(), t.e.survivor(t.kindest()).hash()});
         };
         capture();
+        bool busy = false;
         t.e.watchChanges([&](std::size_t) {
+            // The watcher learns of its own change too, and leaves it alone.
+            if (busy) {
+                return;
+            }
             capture();
+            busy = true;
             EXPECT_TRUE(watcherChange(t));
+            busy = false;
         });
         EXPECT_TRUE(work(t));
         t.e.watchChanges({});
@@ -402,9 +409,12 @@ TEST(Power, AWatcherSeesWhatACutAfterEachChangeWouldLeave) {
         PowerMachine t;
         ASSERT_TRUE(WriteWholeFile(t.p, t.at("old.txt"), "old"));
         std::size_t seen = 0;
+        bool busy = false;
         t.e.watchChanges([&](std::size_t) {
-            if (++seen < n) {
+            if (!busy && ++seen < n) {
+                busy = true;
                 EXPECT_TRUE(watcherChange(t));
+                busy = false;
             }
         });
         t.e.cutPowerAfter(n == 0 ? 0 : 2 * n - 1);
