@@ -102,7 +102,12 @@ bool FlushFile(Platform& platform, const std::string& path) {
 }
 
 bool MoveIntoPlace(Platform& platform, const std::string& from, const std::string& to) {
-    return platform.MoveFileExA(from, to, kMoveFileReplaceExisting | kMoveFileWriteThrough);
+    // MOVEFILE_WRITE_THROUGH flushes only a move that is made as a copy and
+    // a delete, across volumes; a rename within one volume reaches the disk
+    // when the file system writes its log, which a flush of a file on it
+    // does. So the moved file is flushed.
+    return platform.MoveFileExA(from, to, kMoveFileReplaceExisting | kMoveFileWriteThrough) &&
+           FlushFile(platform, to);
 }
 
 std::string TemporaryPathFor(const std::string& path) {

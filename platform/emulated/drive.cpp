@@ -121,7 +121,12 @@ long Drive::setAttributes(std::string_view path, std::uint32_t attributes) {
     if (!location.exists) {
         return missing(location);
     }
+    const VolumeLog::Name before = nameOf(location);
     attributes_[location.key] = attributes & kSettable;
+    // A folder's attributes last at once: the programs never set them.
+    if (!location.isDirectory) {
+        log_.attributesSet(before, stored(location.key, false));
+    }
     return kErrorSuccess;
 }
 
@@ -173,21 +178,6 @@ long Drive::list(std::string_view pattern, std::vector<FindData>* entries) const
         entries->push_back(std::move(entry));
     }
     return entries->empty() ? kErrorFileNotFound : kErrorSuccess;
-}
-
-bool Drive::closed(const std::string& key) {
-    if (deletesOnClose_.count(key) == 0 || shares_.inUse(key)) {
-        return false;
-    }
-    deletesOnClose_.erase(key);
-    Location at;
-    std::error_code error;
-    if (locate(key, &at) != kErrorSuccess || !at.exists || !fs::remove(at.host, error)) {
-        return false;
-    }
-    attributes_.erase(key);
-    unflushed_.removed(key);
-    return true;
 }
 
 void Drive::addFailure(std::set<std::string>& failures, std::string_view path) {

@@ -7,7 +7,8 @@
 
 #include "platform/emulated/open_file.h"
 #include "platform/emulated/share_table.h"
-#include "platform/emulated/unflushed_files.h"
+#include "platform/emulated/survival.h"
+#include "platform/emulated/volume_log.h"
 #include "platform/types.h"
 
 #include <cstdint>
@@ -65,11 +66,16 @@ public:
     // Creates a file that must not exist yet (kErrorFileExists otherwise).
     long writeNew(std::string_view path, std::string_view content);
 
-    // A power cut: every file written since its last flush goes back to
-    // what lasts of it (see UnflushedFiles). Open files must be closed.
-    void cutPower();
+    // What a cut now could take of the drive (see VolumeLog).
+    CutDimensions dimensions() const { return log_.dimensions(); }
+    // Every file as each survival leaves it.
+    std::vector<std::map<std::string, DiskImage::File>>
+    survivors(const std::vector<Survival>& survivals) const;
+    // The drive holds these files and nothing else, all of them on disk.
+    // Open files must be closed.
+    void restartFrom(const std::map<std::string, DiskImage::File>& files);
     // Everything as it stands is on disk.
-    void settle() { unflushed_.settle(); }
+    void settle() { log_.settle(); }
 
     void clearFaults() {
         failingCopies_.clear();
@@ -106,13 +112,17 @@ private:
     // As GetFileAttributesA reports them: no attribute at all reads as normal.
     std::uint32_t reported(const std::string& key, bool isDirectory, bool isLink = false) const;
     static long missing(const Location& location);
+    // The name of a located file for the log, with its attributes as kept.
+    VolumeLog::Name nameOf(const Location& location) const;
+    // Every file on the drive as it stands.
+    std::map<std::string, DiskImage::File> files() const;
     void addFailure(std::set<std::string>& failures, std::string_view path);
 
     std::filesystem::path root_;
     std::map<std::string, std::uint32_t> attributes_;
     std::set<std::string> deletesOnClose_; // opened with kFileFlagDeleteOnClose
     ShareTable shares_;
-    UnflushedFiles unflushed_;
+    VolumeLog log_;
     std::set<std::string> failingCopies_;
     std::set<std::string> failingMoves_;
     std::set<std::string> failingFlushes_;

@@ -2,9 +2,12 @@
 #include "platform/emulated/drive.h"
 
 #include "platform/emulated/errors.h"
+#include "platform/emulated/windows_path.h"
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace platform::emulated {
@@ -35,6 +38,12 @@ std::uint32_t DataAccess(std::uint32_t access) {
         data |= ShareTable::kDelete;
     }
     return data;
+}
+
+// What a file holds on the host, or "" when it cannot be read.
+std::string ReadHost(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 Drive::Opened Refused(long error) {
@@ -88,6 +97,9 @@ Drive::Opened Drive::open(std::string_view path, std::uint32_t access, std::uint
     } else if (disposition == kOpenExisting || disposition == kTruncateExisting) {
         return Refused(kErrorFileNotFound);
     }
+    // What a file cut short held, for what a power cut may leave of it.
+    const VolumeLog::Name before = nameOf(at);
+    const std::string content = at.exists && truncates ? ReadHost(at.host) : std::string();
     int flags = O_CLOEXEC | (writes || truncates || !at.exists ? O_RDWR : O_RDONLY);
     if (!at.exists) {
         flags |= O_CREAT | O_EXCL;
@@ -104,11 +116,13 @@ Drive::Opened Drive::open(std::string_view path, std::uint32_t access, std::uint
     Opened opened;
     opened.existed = at.exists;
     opened.changed = !at.exists || truncates;
-    if (opened.changed) {
-        unflushed_.emptied(at.key);
+    if (!at.exists) {
+        log_.created(nameOf(at));
+    } else if (truncates) {
+        log_.cutShort(before, content, stored(at.key, false));
     }
     opened.file = std::make_unique<OpenFile>(descriptor, (data & ShareTable::kRead) != 0, writes,
-                                             shares_.take(at.key, data, share), at.key, unflushed_);
+                                             shares_.take(at.key, data, share), at.key, log_);
     if (const auto failing = failingReads_.find(at.key); failing != failingReads_.end()) {
         opened.file->failReadsFrom(failing->second);
     }
@@ -165,14 +179,20 @@ long Drive::copy(std::string_view from, std::string_view to, bool failIfExists) 
             return kErrorSharingViolation;
         }
     }
+    const VolumeLog::Name before = nameOf(target);
+    const std::string content = target.exists ? ReadHost(target.host) : std::string();
     std::error_code error;
     fs::copy_file(source.host, target.host, fs::copy_options::overwrite_existing, error);
     if (error) {
         return kErrorAccessDenied;
     }
     attributes_[target.key] = attributes | kFileAttributeArchive;
-    // CopyFileA does not flush: the copy lasts empty until it is flushed.
-    unflushed_.emptied(target.key);
+    // CopyFileA does not flush: the copy's content is not on disk yet.
+    if (target.exists) {
+        log_.cutShort(before, content, stored(target.key, false));
+    } else {
+        log_.created(nameOf(target));
+    }
     return kErrorSuccess;
 }
 
@@ -212,6 +232,10 @@ long Drive::move(std::string_view from, std::string_view to, std::uint32_t flags
             return kErrorSharingViolation;
         }
     }
+    const VolumeLog::Name moving = nameOf(source);
+    const std::optional<VolumeLog::Name> replaced =
+        replaces ? std::optional<VolumeLog::Name>(nameOf(target)) : std::nullopt;
+    const std::string replacedContent = replaces ? ReadHost(target.host) : std::string();
     std::error_code error;
     fs::rename(source.host, target.host, error);
     if (error) {
@@ -220,28 +244,32 @@ long Drive::move(std::string_view from, std::string_view to, std::uint32_t flags
     const std::uint32_t attributes = stored(source.key, false);
     attributes_.erase(source.key);
     attributes_[target.key] = attributes;
-    unflushed_.moved(source.key, target.key);
+    // MOVEFILE_WRITE_THROUGH changes nothing here: a move within one volume
+    // is a rename, which lasts only once a barrier follows.
+    log_.moved(moving, replaced, replacedContent, nameOf(target));
     return kErrorSuccess;
 }
 
-void Drive::cutPower() {
-    for (const auto& [key, content] : unflushed_.lasting()) {
-        Location at;
-        if (locate(key, &at) != kErrorSuccess || !at.exists || at.isDirectory) {
-            continue;
-        }
-        std::error_code error;
-        fs::resize_file(at.host, 0, error);
-        if (!content.empty()) {
-            const int descriptor = ::open(at.host.c_str(), O_WRONLY | O_CLOEXEC);
-            if (descriptor >= 0) {
-                const ssize_t put = ::pwrite(descriptor, content.data(), content.size(), 0);
-                static_cast<void>(put);
-                ::close(descriptor);
-            }
-        }
+bool Drive::closed(const std::string& key) {
+    if (deletesOnClose_.count(key) == 0 || shares_.inUse(key)) {
+        return false;
     }
-    unflushed_.settle();
+    deletesOnClose_.erase(key);
+    Location at;
+    if (locate(key, &at) != kErrorSuccess || !at.exists) {
+        return false;
+    }
+    // The delete is a metadata change like any other: it lasts only once
+    // a later flush commits it.
+    const VolumeLog::Name before = nameOf(at);
+    const std::string content = ReadHost(at.host);
+    std::error_code error;
+    if (!fs::remove(at.host, error)) {
+        return false;
+    }
+    attributes_.erase(key);
+    log_.removed(before, content);
+    return true;
 }
 
 long Drive::remove(std::string_view path) {
@@ -261,12 +289,14 @@ long Drive::remove(std::string_view path) {
     if (!shares_.allows(at.key, ShareTable::kDelete, kShareAll)) {
         return kErrorSharingViolation;
     }
+    const VolumeLog::Name before = nameOf(at);
+    const std::string content = ReadHost(at.host);
     std::error_code error;
     if (!fs::remove(at.host, error)) {
         return kErrorAccessDenied;
     }
     attributes_.erase(at.key);
-    unflushed_.removed(at.key);
+    log_.removed(before, content);
     return kErrorSuccess;
 }
 
@@ -295,6 +325,63 @@ long Drive::writeNew(std::string_view path, std::string_view content) {
     }
     std::uint32_t written = 0;
     return opened.file->write(content.data(), static_cast<std::uint32_t>(content.size()), &written);
+}
+
+VolumeLog::Name Drive::nameOf(const Location& location) const {
+    return {location.key, location.host.lexically_relative(root_).generic_string(),
+            stored(location.key, false)};
+}
+
+std::map<std::string, DiskImage::File> Drive::files() const {
+    std::map<std::string, DiskImage::File> files;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(root_, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code ignored;
+        if (!fs::is_regular_file(it->symlink_status(ignored))) {
+            continue;
+        }
+        const fs::path relative = it->path().lexically_relative(root_);
+        std::vector<std::string> names;
+        for (const fs::path& name : relative) {
+            names.push_back(name.string());
+        }
+        const std::string key = PathKey(names);
+        files[key] = {relative.generic_string(), stored(key, false), ReadHost(it->path())};
+    }
+    return files;
+}
+
+std::vector<std::map<std::string, DiskImage::File>>
+Drive::survivors(const std::vector<Survival>& survivals) const {
+    const auto live = files();
+    std::vector<std::map<std::string, DiskImage::File>> lasting;
+    for (const Survival& survival : survivals) {
+        lasting.push_back(log_.survive(live, survival));
+    }
+    return lasting;
+}
+
+void Drive::restartFrom(const std::map<std::string, DiskImage::File>& image) {
+    const auto live = files();
+    for (const auto& [key, file] : live) {
+        const auto kept = image.find(key);
+        if (kept == image.end() || kept->second.spelling != file.spelling) {
+            std::error_code ignored;
+            fs::remove(root_ / file.spelling, ignored);
+            attributes_.erase(key);
+        }
+    }
+    for (const auto& [key, file] : image) {
+        const auto was = live.find(key);
+        if (was == live.end() || was->second.spelling != file.spelling ||
+            was->second.content != file.content) {
+            std::ofstream out(root_ / file.spelling, std::ios::binary | std::ios::trunc);
+            out << file.content;
+        }
+        attributes_[key] = file.attributes;
+    }
+    log_.settle();
 }
 
 } // namespace platform::emulated

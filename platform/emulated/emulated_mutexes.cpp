@@ -8,8 +8,14 @@ namespace platform {
 
 Handle EmulatedPlatform::CreateMutexA(const SecurityAttributes* /*security*/, bool /*initialOwner*/,
                                       const std::string& name) {
+    if (state_->powerOff()) {
+        return 0;
+    }
     const bool existed = !name.empty() && state_->kernel.mutexExists(name);
     const Handle handle = state_->kernel.add(emulated::MutexObject{name});
+    if (!existed) {
+        state_->journal.record("CreateMutexA", name);
+    }
     // Windows sets the last error on success too: it tells whether the
     // mutex was there before.
     state_->lastError = existed ? kErrorAlreadyExists : kErrorSuccess;

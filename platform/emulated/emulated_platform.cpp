@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <system_error>
 
 namespace platform {
@@ -113,6 +114,10 @@ void EmulatedPlatform::settle() {
     state_->registry.settle();
 }
 
+void EmulatedPlatform::watchChanges(std::function<void(std::size_t)> watcher) {
+    state_->journal.watch(std::move(watcher));
+}
+
 void EmulatedPlatform::cutPowerAfter(std::size_t changes) {
     settle();
     state_->journal.cutAfter(changes);
@@ -122,12 +127,48 @@ bool EmulatedPlatform::powerOff() const {
     return state_->journal.powerOff();
 }
 
-void EmulatedPlatform::reboot(HiveSurvival hives) {
+emulated::CutDimensions EmulatedPlatform::cutDimensions() const {
+    emulated::CutDimensions cut = state_->drive.dimensions();
+    cut.hives = state_->registry.dimensions();
+    return cut;
+}
+
+emulated::DiskImage EmulatedPlatform::survivor(const emulated::Survival& survival) const {
+    return survivors({survival}).front();
+}
+
+std::vector<emulated::DiskImage>
+EmulatedPlatform::survivors(const std::vector<emulated::Survival>& survivals) const {
+    const emulated::CutDimensions cut = cutDimensions();
+    for (const emulated::Survival& survival : survivals) {
+        bool fits = survival.metadataChanges <= cut.metadataChanges &&
+                    survival.files.size() == cut.unflushedFiles.size() &&
+                    survival.hiveChanges.size() == cut.hives.size();
+        for (std::size_t k = 0; fits && k < cut.hives.size(); ++k) {
+            fits = survival.hiveChanges[k] <= cut.hives[k].changes;
+        }
+        if (!fits) {
+            throw std::invalid_argument("the survival does not fit what the cut could take");
+        }
+    }
+    const auto files = state_->drive.survivors(survivals);
+    std::vector<emulated::DiskImage> images;
+    for (std::size_t k = 0; k < survivals.size(); ++k) {
+        images.push_back({files[k], state_->registry.survivor(survivals[k].hiveChanges)});
+    }
+    return images;
+}
+
+void EmulatedPlatform::reboot(const emulated::Survival& survival) {
+    restartFrom(survivor(survival));
+}
+
+void EmulatedPlatform::restartFrom(const emulated::DiskImage& image) {
     state_->kernel.closeAll();
     state_->drive.forgetDeletesOnClose();
     state_->finds.clear();
-    state_->drive.cutPower();
-    state_->registry.reboot(hives == HiveSurvival::Whole);
+    state_->drive.restartFrom(image.files);
+    state_->registry.restartFrom(image.hives);
     state_->journal.restart();
     for (const Luid& luid : state_->privileges.enabledOnes()) {
         state_->privileges.setEnabled(luid, false);

@@ -17,7 +17,9 @@
 // through their status codes only and never touch the last-error value.
 #pragma once
 
+#include "platform/emulated/disk_image.h"
 #include "platform/emulated/registry_node.h"
+#include "platform/emulated/survival.h"
 #include "platform/platform.h"
 
 #include <cstddef>
@@ -219,15 +221,26 @@ public:
     // An exit code for the program's own new instances (see registerProgram).
     void setRestartExitCode(std::uint32_t exitCode);
 
-    // --- Power. Every call that changes the registry or the disk is
-    // journalled; the power can go off after any of them, and a reboot starts
-    // a new machine from what survived.
+    // --- Power. Every call that changes the registry, the disk, the token's
+    // enabled privileges, the named objects or the processes is journalled;
+    // the power can go off after any of them, and a reboot starts the
+    // machine again from what survived. What can survive is no kinder than
+    // Windows (survival.h): metadata changes last in order up to the last
+    // flush of any file, file contents as last flushed, each hive as last
+    // flushed (RegFlushKey, or an unload); of what came after, a cut leaves
+    // any prefix of the metadata changes, one of four contents for each file,
+    // and any prefix of each hive's changes.
     struct JournalEntry {
         std::string call;   // "RegSetValueExA"
         std::string target; // "hkey_users\s-1-5-18\consol\change", "c:\a\b.dat"
     };
     // The changes since the machine started or last rebooted.
     const std::vector<JournalEntry>& journal() const;
+    // `watcher` is called after each change from now on, with the number of
+    // changes in the journal, also after the changes it makes itself (an
+    // operation it runs inside another is watched too). {} stops it; a
+    // reboot keeps it.
+    void watchChanges(std::function<void(std::size_t changes)> watcher);
     // Everything as it stands is on disk, as after the system's own lazy
     // writes.
     void settle();
@@ -236,18 +249,22 @@ public:
     // kErrorNotReady and changes nothing.
     void cutPowerAfter(std::size_t changes);
     bool powerOff() const;
-    // How a hive that was changed since its last flush comes through a
-    // power cut: as last flushed, or whole (the system wrote it just
-    // before).
-    enum class HiveSurvival { LastFlushed, Whole };
-    // Cuts the power (if still on) and starts again from what survived: a
-    // file's content as last flushed (a file created since then is empty),
-    // created, moved and deleted files as they are, each hive by `hives`.
-    // Open handles are gone (a file to be deleted on close stays: its last
-    // close never came), hives a program loaded are unloaded, enabled
-    // privileges are off, the journal is empty; accounts, faults and the
-    // program's setup stay.
-    void reboot(HiveSurvival hives);
+    // What a cut now could take.
+    emulated::CutDimensions cutDimensions() const;
+    // What the disk would hold after a cut now that `survival` describes; it
+    // must fit cutDimensions() (std::invalid_argument otherwise).
+    emulated::DiskImage survivor(const emulated::Survival& survival) const;
+    // The same for several survivals of one cut, looking at the disk once.
+    std::vector<emulated::DiskImage>
+    survivors(const std::vector<emulated::Survival>& survivals) const;
+    // Cuts the power (if still on) and starts again from survivor(survival).
+    void reboot(const emulated::Survival& survival);
+    // Starts again from `image`, which this machine's survivor() gave: open
+    // handles are gone (a file to be deleted on close stays when its
+    // creation lasted: its last close never came), hives a program loaded are unloaded, enabled
+    // privileges are off, named objects are gone, the journal is empty, and
+    // everything is on disk; accounts, faults and the program's setup stay.
+    void restartFrom(const emulated::DiskImage& image);
 
     // --- Looking at what happened
     // Every key of every hive, loaded or not, by its lower-case path

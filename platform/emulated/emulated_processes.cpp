@@ -85,8 +85,11 @@ bool EmulatedPlatform::CreateProcessA(const std::string& commandLine, const Secu
         return state_->fail(kErrorFileNotFound);
     }
     state_->started.push_back({commandLine, creationFlags, startup, inheritHandles});
+    state_->journal.record("CreateProcessA", emulated::ProgramNameOf(commandLine));
     std::uint32_t exitCode = state_->restartExitCode;
-    if (found != nullptr) {
+    // A program whose start was the last change before the power went
+    // never runs.
+    if (found != nullptr && !state_->journal.powerOff()) {
         // The child writes to a pipe only when it inherits the write end:
         // the handle must be inheritable and inheritance asked for.
         InheritedOutput inherited(

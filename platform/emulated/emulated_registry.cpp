@@ -174,7 +174,7 @@ long EmulatedPlatform::RegRestoreKeyA(Key key, const std::string& file, std::uin
     if (!restored) {
         return kErrorBadFormat;
     }
-    emulated::ReplaceContents(*node, std::move(*restored));
+    state_->registry.replace(key, std::move(*restored));
     state_->journal.record("RegRestoreKeyA", state_->registry.describe(key));
     return kErrorSuccess;
 }

@@ -5,6 +5,7 @@
 #include "platform/emulated/errors.h"
 #include "platform/emulated/text.h"
 
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -57,6 +58,9 @@ bool EmulatedPlatform::AdjustTokenPrivileges(Handle token, bool disableAll,
                                              std::uint32_t bufferLength,
                                              TokenPrivileges* previousState,
                                              std::uint32_t* returnLength) {
+    if (state_->powerOff()) {
+        return false;
+    }
     const auto* object = state_->kernel.find<emulated::TokenObject>(token);
     if (object == nullptr) {
         return state_->fail(kErrorInvalidHandle);
@@ -101,6 +105,10 @@ bool EmulatedPlatform::AdjustTokenPrivileges(Handle token, bool disableAll,
     }
     for (const Change& change : changes) {
         state_->privileges.setEnabled(change.luid, change.enable);
+    }
+    if (!changes.empty()) {
+        state_->journal.record("AdjustTokenPrivileges",
+                               "luid " + std::to_string(changes.front().luid.lowPart));
     }
     if (previousState != nullptr) {
         *previousState = TokenPrivileges{};

@@ -10,9 +10,9 @@
 namespace platform::emulated {
 
 OpenFile::OpenFile(int descriptor, bool canRead, bool canWrite, ShareTable::Lease lease,
-                   std::string key, UnflushedFiles& unflushed)
+                   std::string key, VolumeLog& log)
     : descriptor_(descriptor), canRead_(canRead), canWrite_(canWrite), lease_(std::move(lease)),
-      key_(std::move(key)), unflushed_(unflushed) {}
+      key_(std::move(key)), log_(log) {}
 
 OpenFile::~OpenFile() {
     ::close(descriptor_);
@@ -55,7 +55,7 @@ long OpenFile::write(const void* buffer, std::uint32_t toWrite, std::uint32_t* w
         return kErrorAccessDenied;
     }
     if (toWrite > 0) {
-        unflushed_.writing(key_, descriptor_);
+        log_.writing(key_, descriptor_);
     }
     const auto* bytes = static_cast<const char*>(buffer);
     while (*written < toWrite) {
@@ -81,7 +81,7 @@ long OpenFile::flush() {
     if (failFlushes_) {
         return kErrorWriteFault;
     }
-    unflushed_.flushed(key_);
+    log_.flushed(key_);
     return kErrorSuccess;
 }
 

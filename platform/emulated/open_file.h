@@ -1,12 +1,12 @@
 // A file opened through CreateFileA: a descriptor of the file on disk, the
 // access it was opened with and its file position. Reads and writes go
 // straight to disk, so other opens and copies see them at once; what a power
-// cut would take away again until the file is flushed is noted in
-// UnflushedFiles.
+// cut would take away again until the file is flushed is noted in the
+// VolumeLog.
 #pragma once
 
 #include "platform/emulated/share_table.h"
-#include "platform/emulated/unflushed_files.h"
+#include "platform/emulated/volume_log.h"
 
 #include <cstdint>
 #include <string>
@@ -16,7 +16,7 @@ namespace platform::emulated {
 class OpenFile {
 public:
     OpenFile(int descriptor, bool canRead, bool canWrite, ShareTable::Lease lease, std::string key,
-             UnflushedFiles& unflushed);
+             VolumeLog& log);
     ~OpenFile();
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;
@@ -42,7 +42,7 @@ private:
     bool failFlushes_ = false;
     ShareTable::Lease lease_;
     std::string key_;
-    UnflushedFiles& unflushed_;
+    VolumeLog& log_;
 };
 
 } // namespace platform::emulated

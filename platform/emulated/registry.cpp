@@ -196,6 +196,9 @@ long Registry::create(Key parent, std::string_view subKey, std::uint32_t access,
     if (disposition != nullptr) {
         *disposition = created ? kRegCreatedNewKey : kRegOpenedExistingKey;
     }
+    if (created) {
+        record({from.root, from.path}, {HiveChange::Kind::CreateKey, *names, {}, nullptr});
+    }
     *result = add(OpenKey{std::move(node), from.root, std::move(path), GrantedAccess(access)});
     return kErrorSuccess;
 }
@@ -280,7 +283,11 @@ long Registry::set(Key key, std::string_view valueName, std::uint32_t type,
         bytes = BytesOfWide(WideFromAnsi(
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
     }
-    open.node->setValue(valueName, type, std::move(bytes));
+    open.node->setValue(valueName, type, bytes);
+    record({open.root, open.path}, {HiveChange::Kind::SetValue,
+                                    {},
+                                    {std::string(valueName), type, std::move(bytes)},
+                                    nullptr});
     return kErrorSuccess;
 }
 
@@ -292,7 +299,23 @@ long Registry::deleteValue(Key key, std::string_view valueName) {
     if ((open.access & kKeySetValue) == 0 || failingWrites_.count({open.root, open.path}) != 0) {
         return kErrorAccessDenied;
     }
-    return open.node->removeValue(valueName) ? kErrorSuccess : kErrorFileNotFound;
+    if (!open.node->removeValue(valueName)) {
+        return kErrorFileNotFound;
+    }
+    record({open.root, open.path},
+           {HiveChange::Kind::DeleteValue, {}, {std::string(valueName), 0, {}}, nullptr});
+    return kErrorSuccess;
+}
+
+long Registry::replace(Key key, RegistryNode contents) {
+    OpenKey open;
+    if (const long status = resolve(key, &open); status != kErrorSuccess) {
+        return status;
+    }
+    auto kept = std::make_shared<const RegistryNode>(DeepCopy(contents));
+    ReplaceContents(*open.node, std::move(contents));
+    record({open.root, open.path}, {HiveChange::Kind::ReplaceKey, {}, {}, std::move(kept)});
+    return kErrorSuccess;
 }
 
 long Registry::enumerate(Key key, std::uint32_t index, std::string* name) const {
@@ -333,9 +356,24 @@ void Registry::ensure(Key root, std::string_view subKey) {
         root = kHkeyUsers;
         path = currentUserHive_ + (path.empty() ? "" : "\\" + path);
     }
+    const auto names = SplitKeyPath(path).value_or(std::vector<std::string>{});
     RegistryNode* node = roots_.at(root).get();
-    for (const auto& name : SplitKeyPath(path).value_or(std::vector<std::string>{})) {
+    for (const auto& name : names) {
         node = &node->childOrNew(name);
+    }
+    // The setup is on disk: in the hive as flushed too, or as a new hive.
+    if (names.empty() || (root != kHkeyLocalMachine && root != kHkeyUsers)) {
+        return;
+    }
+    const std::string hive = FoldCase(names.front());
+    const auto log = logs_.find({root, hive});
+    if (log == logs_.end()) {
+        logs_.emplace(PathOfKey{root, hive}, HiveLog(DeepCopy(*roots_.at(root)->subkeys.at(hive))));
+        return;
+    }
+    RegistryNode* flushed = &log->second.flushedForSetup();
+    for (std::size_t k = 1; k < names.size(); ++k) {
+        flushed = &flushed->childOrNew(names[k]);
     }
 }
 
@@ -348,7 +386,41 @@ void Registry::ensureValue(Key root, std::string_view subKey, std::string_view n
     for (const auto& part : SplitKeyPath(subKey).value_or(std::vector<std::string>{})) {
         node = node->subkeys.at(FoldCase(part));
     }
-    node->setValue(name, kind, std::move(bytes));
+    node->setValue(name, kind, bytes);
+    // On disk as the setup left it.
+    if (RegistryNode* flushed = flushedNode(root, subKey)) {
+        flushed->setValue(name, kind, std::move(bytes));
+    }
+}
+
+void Registry::record(const PathOfKey& at, HiveChange change) {
+    // The names from the root: the hive's, then those below it.
+    auto names = SplitKeyPath(at.second).value_or(std::vector<std::string>{});
+    names.insert(names.end(), change.path.begin(), change.path.end());
+    if (names.empty() || (at.first != kHkeyLocalMachine && at.first != kHkeyUsers)) {
+        return;
+    }
+    const auto log = logs_.find({at.first, FoldCase(names.front())});
+    if (log == logs_.end()) {
+        return;
+    }
+    change.path.assign(names.begin() + 1, names.end());
+    log->second.record(std::move(change));
+}
+
+RegistryNode* Registry::flushedNode(Key root, std::string_view subKey) {
+    const PathOfKey at = PathOf(root, subKey);
+    const auto hive = HiveOf(at);
+    const auto log = hive ? logs_.find(*hive) : logs_.end();
+    if (log == logs_.end()) {
+        return nullptr;
+    }
+    RegistryNode* node = &log->second.flushedForSetup();
+    const auto names = SplitKeyPath(at.second).value_or(std::vector<std::string>{});
+    for (std::size_t k = 1; k < names.size() && node != nullptr; ++k) {
+        node = node->child(names[k]);
+    }
+    return node;
 }
 
 Registry::PathOfKey Registry::PathOf(Key root, std::string_view subKey) const {

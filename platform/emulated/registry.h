@@ -3,14 +3,17 @@
 // that reach keys and values. Calls return Win32 status codes.
 //
 // The keys directly under HKEY_LOCAL_MACHINE and HKEY_USERS are hives, each
-// kept on disk as it was when last flushed. HKEY_CURRENT_USER is the running
+// kept on disk as it was when last flushed, with its changes since (a
+// HiveLog). HKEY_CURRENT_USER is the running
 // account's hive under HKEY_USERS. An account's own hive lies in its
 // profile's file while the account is not logged on, and can be loaded from
 // there.
 #pragma once
 
 #include "platform/emulated/handle_numbers.h"
+#include "platform/emulated/hive_log.h"
 #include "platform/emulated/registry_node.h"
+#include "platform/emulated/survival.h"
 #include "platform/types.h"
 
 #include <cstddef>
@@ -47,6 +50,8 @@ public:
     // The name of the key's subkey at `index`, in the order of their
     // lower-case names.
     long enumerate(Key key, std::uint32_t index, std::string* name) const;
+    // RegRestoreKeyA's change: the key holds `contents` from now on.
+    long replace(Key key, RegistryNode contents);
     long close(Key key);
     // The key behind a handle, for saving and restoring it.
     long node(Key key, std::shared_ptr<RegistryNode>* result) const;
@@ -76,10 +81,17 @@ public:
     bool setLoggedOn(std::string_view name, bool loggedOn);
     // Every hive as it stands is on disk.
     void settle();
-    // A new boot: every handle is gone, the hives that a program loaded are
-    // unloaded, and with `keepUnflushed` false every hive is back to its
-    // last flush.
-    void reboot(bool keepUnflushed);
+    // The hives changed since their last flush, with how many changes each.
+    std::vector<CutDimensions::Hive> dimensions() const;
+    // Every hive, loaded or not, as a cut leaves it when the hives that
+    // dimensions() names keep as many of their changes as `changes` says, in
+    // the same order. Named as DiskImage::hives names them.
+    std::map<std::string, std::shared_ptr<const RegistryNode>>
+    survivor(const std::vector<std::size_t>& changes) const;
+    // A new boot from `hives`: every handle is gone, the hives that a
+    // program loaded are unloaded, and every hive holds what `hives` gives it,
+    // on disk.
+    void restartFrom(const std::map<std::string, std::shared_ptr<const RegistryNode>>& hives);
     // Every key of every hive, loaded or not: "HKEY_USERS\<name>\<path>" in
     // the spelling of the keys, mapped to the key's values.
     std::map<std::string, std::map<std::string, RegistryValue>> dump() const;
@@ -134,6 +146,14 @@ private:
     // for a root itself.
     static std::optional<PathOfKey> HiveOf(const PathOfKey& path);
     ProfileHive* profileLoadedAs(Key root, const std::string& foldedName);
+    const ProfileHive* profileLoadedAs(Key root, const std::string& foldedName) const;
+    // How DiskImage::hives names the hive loaded at `hive`.
+    std::string imageName(const PathOfKey& hive) const;
+    // The key root\subKey in its hive as last flushed, or nullptr.
+    RegistryNode* flushedNode(Key root, std::string_view subKey);
+    // Notes a change in the hive of the key at `at` ({root, lower-case
+    // path}), the change's path leading on from there.
+    void record(const PathOfKey& at, HiveChange change);
     void mount(ProfileHive& profile, Key root, const std::string& name, Loaded how);
     void unmount(ProfileHive& profile);
     // Whether root\subKey may be loaded: the status that refuses it, else
@@ -155,8 +175,9 @@ private:
     std::map<PathOfKey, std::uint32_t> accessLimits_;
     std::set<std::string> failingLoads_; // hive files by lower-case path
     std::string currentUserHive_ = ".DEFAULT";
-    // Each loaded hive as it was last flushed, by {root, lower-case name}.
-    std::map<PathOfKey, RegistryNode> flushed_;
+    // Each loaded hive as it was last flushed and its changes since, by
+    // {root, lower-case name}.
+    std::map<PathOfKey, HiveLog> logs_;
     std::vector<ProfileHive> profiles_;
 };
 

@@ -1,11 +1,13 @@
 // The registry's hives: flushing them, loading and unloading an account's
-// hive, and what of them survives a power cut.
+// hive, the changes made to each since its last flush, and what of them
+// survives a power cut.
 #include "platform/emulated/errors.h"
 #include "platform/emulated/registry.h"
 #include "platform/emulated/text.h"
 #include "platform/emulated/windows_path.h"
 
 #include <vector>
+#include <utility>
 
 namespace platform::emulated {
 
@@ -44,25 +46,37 @@ long Registry::flush(Key key) {
         // A root flushes every hive below it.
         if (open.root == kHkeyLocalMachine || open.root == kHkeyUsers) {
             for (const auto& [name, hive] : root.subkeys) {
-                flushed_[{open.root, name}] = DeepCopy(*hive);
+                logs_.insert_or_assign({open.root, name}, HiveLog(DeepCopy(*hive)));
             }
         }
         return kErrorSuccess;
     }
     if (const auto hive = HiveOf({open.root, open.path})) {
-        flushed_[*hive] = DeepCopy(*root.subkeys.at(hive->second));
+        logs_.insert_or_assign(*hive, HiveLog(DeepCopy(*root.subkeys.at(hive->second))));
     }
     return kErrorSuccess;
 }
 
 Registry::ProfileHive* Registry::profileLoadedAs(Key root, const std::string& foldedName) {
-    for (ProfileHive& profile : profiles_) {
+    return const_cast<ProfileHive*>(std::as_const(*this).profileLoadedAs(root, foldedName));
+}
+
+const Registry::ProfileHive* Registry::profileLoadedAs(Key root,
+                                                       const std::string& foldedName) const {
+    for (const ProfileHive& profile : profiles_) {
         if (profile.loaded != Loaded::No && profile.root == root &&
             FoldCase(profile.name) == foldedName) {
             return &profile;
         }
     }
     return nullptr;
+}
+
+std::string Registry::imageName(const PathOfKey& hive) const {
+    if (const ProfileHive* profile = profileLoadedAs(hive.first, hive.second)) {
+        return profile->file;
+    }
+    return FoldCase(roots_.at(hive.first)->name) + '\\' + hive.second;
 }
 
 void Registry::mount(ProfileHive& profile, Key root, const std::string& name, Loaded how) {
@@ -72,7 +86,7 @@ void Registry::mount(ProfileHive& profile, Key root, const std::string& name, Lo
     profile.root = root;
     profile.name = name;
     profile.loaded = how;
-    flushed_[{root, folded}] = DeepCopy(*roots_.at(root)->subkeys.at(folded));
+    logs_.insert_or_assign({root, folded}, HiveLog(DeepCopy(*roots_.at(root)->subkeys.at(folded))));
 }
 
 void Registry::unmount(ProfileHive& profile) {
@@ -81,7 +95,7 @@ void Registry::unmount(ProfileHive& profile) {
     auto& hives = roots_.at(profile.root)->subkeys;
     profile.stored = std::move(hives.at(folded));
     hives.erase(folded);
-    flushed_.erase({profile.root, folded});
+    logs_.erase({profile.root, folded});
     profile.loaded = Loaded::No;
 }
 
@@ -199,24 +213,58 @@ bool Registry::setLoggedOn(std::string_view name, bool loggedOn) {
 }
 
 void Registry::settle() {
-    flushed_.clear();
+    logs_.clear();
     for (const Key root : {kHkeyLocalMachine, kHkeyUsers}) {
         for (const auto& [name, hive] : roots_.at(root)->subkeys) {
-            flushed_[{root, name}] = DeepCopy(*hive);
+            logs_.insert_or_assign({root, name}, HiveLog(DeepCopy(*hive)));
         }
     }
 }
 
-void Registry::reboot(bool keepUnflushed) {
-    open_.clear();
-    if (!keepUnflushed) {
-        for (const auto& [hive, content] : flushed_) {
-            const auto& hives = roots_.at(hive.first)->subkeys;
-            if (const auto live = hives.find(hive.second); live != hives.end()) {
-                ReplaceContents(*live->second, DeepCopy(content));
-            }
+std::vector<CutDimensions::Hive> Registry::dimensions() const {
+    std::vector<CutDimensions::Hive> hives;
+    for (const auto& [hive, log] : logs_) {
+        if (log.changes() != 0) {
+            hives.push_back(
+                {FoldCase(roots_.at(hive.first)->name) + '\\' + hive.second, log.changes()});
         }
     }
+    return hives;
+}
+
+std::map<std::string, std::shared_ptr<const RegistryNode>>
+Registry::survivor(const std::vector<std::size_t>& changes) const {
+    // How many changes each changed hive keeps, taken in dimensions()' order.
+    std::map<PathOfKey, std::size_t> kept;
+    for (const auto& [hive, log] : logs_) {
+        if (log.changes() != 0) {
+            const std::size_t next = kept.size();
+            kept[hive] = next < changes.size() ? changes[next] : log.changes();
+        }
+    }
+    std::map<std::string, std::shared_ptr<const RegistryNode>> hives;
+    for (const Key root : {kHkeyLocalMachine, kHkeyUsers}) {
+        for (const auto& [name, hive] : roots_.at(root)->subkeys) {
+            const auto log = logs_.find({root, name});
+            const auto keeps = kept.find({root, name});
+            hives.emplace(imageName({root, name}),
+                          log == logs_.end()
+                              ? std::make_shared<const RegistryNode>(DeepCopy(*hive))
+                              : log->second.replayed(keeps == kept.end() ? 0 : keeps->second));
+        }
+    }
+    for (const ProfileHive& profile : profiles_) {
+        if (profile.loaded == Loaded::No) {
+            hives.emplace(profile.file,
+                          std::make_shared<const RegistryNode>(DeepCopy(*profile.stored)));
+        }
+    }
+    return hives;
+}
+
+void Registry::restartFrom(
+    const std::map<std::string, std::shared_ptr<const RegistryNode>>& hives) {
+    open_.clear();
     // What a program loaded went with it; the accounts logged on again.
     for (ProfileHive& profile : profiles_) {
         if (profile.loaded == Loaded::ByCall) {
@@ -224,6 +272,20 @@ void Registry::reboot(bool keepUnflushed) {
         }
     }
     dropUnloadedCopies();
+    for (const Key root : {kHkeyLocalMachine, kHkeyUsers}) {
+        for (const auto& [name, hive] : roots_.at(root)->subkeys) {
+            if (const auto kept = hives.find(imageName({root, name})); kept != hives.end()) {
+                ReplaceContents(*hive, DeepCopy(*kept->second));
+            }
+        }
+    }
+    for (ProfileHive& profile : profiles_) {
+        const auto kept = hives.find(profile.file);
+        if (profile.loaded == Loaded::No && kept != hives.end()) {
+            profile.stored = std::make_shared<RegistryNode>(DeepCopy(*kept->second));
+            profile.stored->name = profile.name;
+        }
+    }
     settle();
 }
 

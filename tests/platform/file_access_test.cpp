@@ -200,12 +200,12 @@ TEST_F(FileAccess, AFileToBeDeletedOnCloseOutlivesAPowerCutBeforeItsLastClose) {
          [](FileAccess& t, UniqueHandle& handle) {
              t.e.cutPowerAfter(0);
              handle.reset();
-             t.e.reboot(EmulatedPlatform::HiveSurvival::Whole);
+             t.e.reboot(emulated::Survival::Kindest(t.e.cutDimensions()));
          },
          true},
         {"a reboot while open",
          [](FileAccess& t, UniqueHandle& handle) {
-             t.e.reboot(EmulatedPlatform::HiveSurvival::Whole);
+             t.e.reboot(emulated::Survival::Kindest(t.e.cutDimensions()));
              handle.release(); // the reboot took it
          },
          true},

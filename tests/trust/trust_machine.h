@@ -111,13 +111,12 @@ struct TrustMachine {
                !tarrow.menu().Label5.visible();
     }
 
-    // rollback.exe from the images folder, run to its end as `account`
-    // (with the applying account logged off when it is not the runner);
-    // returns its exit code.
-    std::uint32_t Uninstall(const std::string& account) {
+    // rollback.exe from the images folder, run to its end as `account`,
+    // with the applying account logged on or off; returns its exit code.
+    std::uint32_t Uninstall(const std::string& account, bool applierLoggedOn) {
         m.emulated.setModulePath(images + "\\rollback.exe");
         m.emulated.setCommandLine("\"" + images + "\\rollback.exe\"");
-        m.emulated.setLoggedOn(kAlice, account == kAlice);
+        m.emulated.setLoggedOn(kAlice, applierLoggedOn);
         m.emulated.runAs(account);
         ui::HeadlessDriver driver(m.p);
         driver.addPictureResource(rollback::kBackgroundPictureResource);
@@ -128,6 +127,16 @@ struct TrustMachine {
         m.emulated.runAs(kAlice);
         m.emulated.setLoggedOn(kAlice, true);
         return m.emulated.exitRequested() ? m.emulated.exitCode() : 99;
+    }
+
+    // The applying account's markers are gone, as after its profile was
+    // reset, while the change is in force.
+    void LoseMarkers() {
+        for (const Marker& marker : {kChangeMarker, kSavedMarker}) {
+            EXPECT_TRUE(modregistry::DeleteValue(m.p, RegistryRoot::CurrentUser,
+                                                 std::string(marker.keyPath),
+                                                 std::string(marker.valueName)));
+        }
     }
 
     // Whether a saved file, or a part of one, lies anywhere Tarrow puts one.
