@@ -92,11 +92,23 @@ std::string SoleClaimant(Platform& platform, AccountHives& hives, bool* claimed)
     return !unsure && claimants.size() == 1 ? claimants.front() : std::string();
 }
 
+// Whether the account's shutdown sound is silenced as the apply silences it
+// (an empty default value), which a copy with a saved sound may still have
+// to undo: a restore cut short after the time-outs but before the sound
+// leaves every pair back and only this to tell.
+bool SoundShowsTheChange(Platform& platform, const AccountKeys& account) {
+    const auto sound = modregistry::ReadStoredValue(platform, account.root,
+                                                    account.path(kShutdownSoundKey), "");
+    return sound.found == modregistry::StoredValue::Found::Value &&
+           sound.kind == platform::kRegSz &&
+           std::all_of(sound.bytes.begin(), sound.bytes.end(), [](auto b) { return b == 0; });
+}
+
 // Whether a readable copy's change may still be in force (see the header).
 bool ValidCopyInForce(Platform& platform, AccountHives& hives, const std::string& owner,
-                      bool claimed, const SavedValues& values) {
+                      bool claimed, const SavedCopy& copy) {
     if (owner.empty()) {
-        return claimed || APairShowsTheChange(platform, hives, {}, &values);
+        return claimed || APairShowsTheChange(platform, hives, {}, &copy.values);
     }
     const ReachedAccount account = hives.reach(owner);
     if (MarkersMayBeSet(platform, account)) {
@@ -104,9 +116,12 @@ bool ValidCopyInForce(Platform& platform, AccountHives& hives, const std::string
     }
     std::vector<AccountKeys> place0;
     if (account.reached()) {
+        if (copy.hasSound && SoundShowsTheChange(platform, account.keys)) {
+            return true;
+        }
         place0.push_back(account.keys);
     }
-    return APairShowsTheChange(platform, hives, place0, &values);
+    return APairShowsTheChange(platform, hives, place0, &copy.values);
 }
 
 // Whether a damaged copy's change may still be in force (see the header).
@@ -197,7 +212,7 @@ ChangeInForce FindChangeInForce(Platform& platform, AccountHives& hives, SavedCo
         const auto appliedBy = ReadAppliedBy(platform);
         bool claimed = true;
         const std::string owner = appliedBy ? *appliedBy : SoleClaimant(platform, hives, &claimed);
-        if (ValidCopyInForce(platform, hives, owner, claimed, copy.values)) {
+        if (ValidCopyInForce(platform, hives, owner, claimed, copy)) {
             change.kind = ChangeInForce::Kind::InForce;
             change.owner = owner;
         } else {

@@ -7,7 +7,8 @@
 // A copy is a leftover only when nothing of its change can still be in
 // force: no marker of its owner is set, and no pair within reach (the
 // machine's places, and place 0 of the owner) holds Tarrow's own text where
-// the copy holds something else. The owner is the account AppliedBy names;
+// the copy holds something else, and, when the copy saved the sound, the
+// owner's sound is not silenced as the apply silences it. The owner is the account AppliedBy names;
 // for a copy from an earlier version, which recorded no AppliedBy, the one
 // account whose "Change" marker is set. Anything that cannot be looked at
 // counts as possibly in force.
