@@ -96,6 +96,9 @@ public:
     virtual bool IsWow64Process(Handle process, bool* wow64) = 0;
     // Suspends the calling thread for at least that long.
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // The time now, in the system's FILETIME: 100-nanosecond intervals since
+    // 1 January 1601 (UTC).
+    virtual std::uint64_t GetSystemTimeAsFileTime() = 0;
     // The full path of the running executable.
     virtual std::string GetModuleFileNameA() = 0;
     // The command line the process was started with, as Windows keeps it.

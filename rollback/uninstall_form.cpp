@@ -3,6 +3,8 @@
 #include "manifest/modxpstyle.h"
 #include "shell/bar_progress.h"
 #include "shell/running_mark.h"
+#include "shutdown/operation_lock.h"
+#include "shutdown/uninstall_mark.h"
 #include "shutdown/saved_copy.h"
 
 #include <utility>
@@ -72,12 +74,27 @@ void UninstallForm::Timer1_Timer() {
         driver().endProgram(kExitTarrowRunning);
         return;
     }
+    // Held until the program ends: the restore reads what it meets only
+    // once it has the lock.
+    auto lock = shutdown::TakeOperationLock(platform, shutdown::kUninstallLockWaitMs);
+    if (!lock) {
+        driver().endProgram(kExitAnotherOperation);
+        return;
+    }
     shell::BarProgress progress(PB1, driver());
     // A complete restore uses the saved files up in both folders; an
     // incomplete one keeps them for a later run, and the exit code tells
     // the setup program not to go on.
     const shutdown::RestoreReport report =
         shutdown::Restore(platform, shutdown::ProgramFolder(platform), progress);
+    // The package removes the program after this one ends: until it has,
+    // no Tarrow may apply a change that nothing could then undo. The copy's
+    // deletion is on disk first, so that a cut cannot bring the copy back
+    // beside a mark that keeps every apply from clearing it away.
+    if (shutdown::Completed(report.outcome)) {
+        lock->commit();
+        shutdown::LeaveUninstallMark(platform);
+    }
     driver().endProgram(ExitCodeOf(report.outcome));
 }
 

@@ -32,9 +32,11 @@ inline constexpr std::uint32_t kExitUnexpected = 3;
 // Tarrow.exe runs: nothing was put back and every saved file is kept.
 inline constexpr std::uint32_t kExitTarrowRunning = 4;
 // An earlier version's change is in force and the account that made it is
-// unknown: the machine's settings are back, that account's own are not, and
-// every saved file is kept.
+// unknown: nothing was put back, and every saved file is kept.
 inline constexpr std::uint32_t kExitOwnerUnknown = 5;
+// Another of Tarrow's operations held the machine-wide lock for the whole
+// wait (kUninstallLockWaitMs): nothing was written.
+inline constexpr std::uint32_t kExitAnotherOperation = 6;
 
 // The uninstaller's exit code for how its restore ended.
 std::uint32_t ExitCodeOf(shutdown::RestoreOutcome outcome);

@@ -1,23 +1,43 @@
 #include "shell/running_mark.h"
 
-#include <string>
+#include "registry/modregistry.h"
+#include "shutdown/system_mark_file.h"
 
 namespace tarrow::shell {
 
+namespace {
+
+constexpr std::uint32_t kShareWithEveryTarrow =
+    platform::kFileShareRead | platform::kFileShareWrite | platform::kFileShareDelete;
+// The uninstaller's look shares nothing, and so keeps a Tarrow that starts
+// just then from its mark for a moment: it tries again a few times.
+constexpr int kTries = 5;
+constexpr std::uint32_t kRetryMs = 20;
+
+} // namespace
+
+std::string TarrowRunningPath(platform::Platform& platform) {
+    const std::string folder = modregistry::GetSystemdir(platform);
+    return folder.empty() ? std::string() : folder + "\\" + std::string(kTarrowRunningFile);
+}
+
 platform::UniqueHandle HoldTarrowRunningMark(platform::Platform& platform) {
-    return platform::UniqueHandle(
-        platform, platform.CreateMutexA(nullptr, false, std::string(kTarrowRunningMutex)));
+    const std::string path = TarrowRunningPath(platform);
+    for (int tried = 1; !path.empty(); ++tried) {
+        shutdown::HeldMark mark = shutdown::HoldMarkFile(platform, path, kShareWithEveryTarrow);
+        if (mark.handle ||
+            mark.error != static_cast<std::uint32_t>(platform::kErrorSharingViolation) ||
+            tried == kTries) {
+            return std::move(mark.handle);
+        }
+        platform.Sleep(kRetryMs);
+    }
+    return platform::UniqueHandle(platform);
 }
 
 bool TarrowRuns(platform::Platform& platform) {
-    const platform::UniqueHandle mark(
-        platform,
-        platform.OpenMutexA(platform::kSynchronize, false, std::string(kTarrowRunningMutex)));
-    if (mark) {
-        return true;
-    }
-    // A mark that Tarrow's account keeps from this one is there all the same.
-    return platform.GetLastError() == static_cast<std::uint32_t>(platform::kErrorAccessDenied);
+    const std::string path = TarrowRunningPath(platform);
+    return !path.empty() && shutdown::MarkFileHeld(platform, path);
 }
 
 } // namespace tarrow::shell

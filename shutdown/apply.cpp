@@ -5,6 +5,7 @@
 #include "shutdown/markers.h"
 #include "shutdown/pair_reads.h"
 #include "shutdown/saved_copy.h"
+#include "shutdown/uninstall_mark.h"
 
 namespace tarrow::shutdown {
 
@@ -74,6 +75,11 @@ std::string TimeoutTextFor(const ApplyChoice& choice) {
 ApplyReport Apply(Platform& platform, const std::string& programFolder, const ApplyChoice& choice,
                   Progress& progress) {
     ApplyReport report;
+    // What this apply saved would outlive the program and its uninstaller.
+    if (UninstallInProgress(platform)) {
+        report.outcome = ApplyOutcome::BeingUninstalled;
+        return report;
+    }
     const std::string systemDirectory = modregistry::GetSystemdir(platform);
     const std::string running = RunningAccount(platform);
     AccountHives hives(platform, running);

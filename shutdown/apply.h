@@ -40,6 +40,7 @@ enum class ApplyOutcome {
                       // told: nothing was changed
     SavedCopyDamaged, // the saved copy cannot be read, and its change may be in force:
                       // nothing was changed
+    BeingUninstalled, // an uninstall is removing Tarrow: nothing was changed
 };
 
 enum class SoundOutcome {

@@ -97,8 +97,8 @@ std::string SoleClaimant(Platform& platform, AccountHives& hives, bool* claimed)
 // to undo: a restore cut short after the time-outs but before the sound
 // leaves every pair back and only this to tell.
 bool SoundShowsTheChange(Platform& platform, const AccountKeys& account) {
-    const auto sound = modregistry::ReadStoredValue(platform, account.root,
-                                                    account.path(kShutdownSoundKey), "");
+    const auto sound =
+        modregistry::ReadStoredValue(platform, account.root, account.path(kShutdownSoundKey), "");
     return sound.found == modregistry::StoredValue::Found::Value &&
            sound.kind == platform::kRegSz &&
            std::all_of(sound.bytes.begin(), sound.bytes.end(), [](auto b) { return b == 0; });

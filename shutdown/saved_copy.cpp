@@ -71,7 +71,7 @@ std::string ProgramFolder(Platform& platform) {
 }
 
 std::string SavedCopyFolderAsShown(Platform& platform) {
-    return modregistry::GetSystemdir(platform);
+    return modregistry::VisibleSystemDirectory(platform);
 }
 
 SavedCopy FindSavedCopy(Platform& platform, const std::string& systemDirectory,

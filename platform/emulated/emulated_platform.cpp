@@ -284,6 +284,14 @@ void EmulatedPlatform::Sleep(std::uint32_t milliseconds) {
     }
 }
 
+std::uint64_t EmulatedPlatform::GetSystemTimeAsFileTime() {
+    return kStartTime + (state_->sleptMilliseconds + state_->passedMilliseconds) * 10'000;
+}
+
+void EmulatedPlatform::passTime(std::uint64_t milliseconds) {
+    state_->passedMilliseconds += milliseconds;
+}
+
 std::uint64_t EmulatedPlatform::sleptMilliseconds() const {
     return state_->sleptMilliseconds;
 }

@@ -92,6 +92,7 @@ public:
     std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) override;
     bool IsWow64Process(Handle process, bool* wow64) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint64_t GetSystemTimeAsFileTime() override;
     std::string GetModuleFileNameA() override;
     std::string GetCommandLineA() override;
     std::string ExpandEnvironmentStringsA(const std::string& text) override;
@@ -214,9 +215,12 @@ public:
     void runAs(const std::string& sid);
     // --- Time. Sleep takes no time: it adds to a clock of its own and then
     // calls the hook, if one is set, so that a test can act while the
-    // program waits (let go of a lock it waits for, say).
+    // program waits (let go of a lock it waits for, say). The system's time
+    // starts at kStartTime and moves only by Sleep and passTime.
+    static constexpr std::uint64_t kStartTime = 134'116'992'000'000'000ull; // 2026-01-01
     std::uint64_t sleptMilliseconds() const;
     void onSleep(std::function<void()> hook);
+    void passTime(std::uint64_t milliseconds);
 
     // An exit code for the program's own new instances (see registerProgram).
     void setRestartExitCode(std::uint32_t exitCode);

@@ -73,6 +73,7 @@ struct EmulatedPlatform::State {
     std::uint32_t lastError = 0;
     std::uint64_t sleptMilliseconds = 0;
     std::function<void()> onSleep;
+    std::uint64_t passedMilliseconds = 0;
     std::string systemDirectory = "C:\\windows\\system32";
     // A 64-bit Windows has it; the program runs under WOW64 when it is a
     // 32-bit one there.

@@ -272,6 +272,12 @@ void Win32Platform::Sleep(std::uint32_t milliseconds) {
     ::Sleep(milliseconds);
 }
 
+std::uint64_t Win32Platform::GetSystemTimeAsFileTime() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
 std::string Win32Platform::GetModuleFileNameA() {
     std::vector<char> buffer(MAX_PATH);
     for (;;) {

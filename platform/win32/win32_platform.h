@@ -43,6 +43,7 @@ public:
     std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) override;
     bool IsWow64Process(Handle process, bool* wow64) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint64_t GetSystemTimeAsFileTime() override;
     std::string GetModuleFileNameA() override;
     std::string GetCommandLineA() override;
     std::string ExpandEnvironmentStringsA(const std::string& text) override;

@@ -5,6 +5,7 @@
 #include "tarrow/main/main_form.h"
 
 #include "shell/bar_progress.h"
+#include "shutdown/operation_lock.h"
 #include "shutdown/rating.h"
 #include "shutdown/restore.h"
 #include "shutdown/saved_copy.h"
@@ -22,6 +23,13 @@ const std::string kIncompleteText =
 const std::string kOwnerUnknownText =
     "Tarrow's change is in force from an earlier version, and the account that made it is "
     "unknown. Restore it there, or uninstall Tarrow with /FORCE, which keeps the saved settings.";
+
+const std::string kBeingUninstalledText = "Tarrow is being uninstalled, so nothing was changed.";
+
+std::string AnotherOperationText(const std::string& what) {
+    return "Another Tarrow operation is running, so nothing was " + what +
+           ". Try again when it has ended.";
+}
 
 std::string InForceElsewhereText(const std::string& account) {
     return "Tarrow's change is in force from the account " + account +
@@ -58,6 +66,14 @@ void MainForm::ApplySettings(const shutdown::ApplyChoice& choice) {
     Label5.setVisible(true);
     setEnabled(true);
 
+    // Held to the end of the apply, which reads what it meets only once it
+    // has the lock.
+    const auto lock = shutdown::TakeOperationLock(platform, shutdown::kTarrowLockWaitMs);
+    if (!lock) {
+        Offer(before);
+        Warn(AnotherOperationText("changed"));
+        return;
+    }
     shell::BarProgress progress(PB1, driver());
     const shutdown::ApplyReport report =
         shutdown::Apply(platform, shutdown::ProgramFolder(platform), choice, progress);
@@ -83,14 +99,27 @@ void MainForm::ApplySettings(const shutdown::ApplyChoice& choice) {
         Offer(before);
         Warn(DamagedText(platform, "changed"));
         return;
+    case shutdown::ApplyOutcome::BeingUninstalled:
+        Offer(before);
+        Warn(kBeingUninstalledText);
+        return;
     }
 }
 
 void MainForm::RestoreSettings() {
     auto& platform = driver().platform();
+    auto lock = shutdown::TakeOperationLock(platform, shutdown::kTarrowLockWaitMs);
+    if (!lock) {
+        Warn(AnotherOperationText("restored"));
+        return;
+    }
     shell::BarProgress progress(PB1, driver());
     const shutdown::RestoreReport report =
         shutdown::Restore(platform, shutdown::ProgramFolder(platform), progress);
+    // The copy's deletion is on disk before the window says it is over.
+    if (shutdown::Completed(report.outcome)) {
+        lock->commit();
+    }
     switch (report.outcome) {
     case shutdown::RestoreOutcome::Restored:
     case shutdown::RestoreOutcome::NothingToRestore:

@@ -23,6 +23,8 @@ def install_afresh(desktop, scripts, bin_dir, images):
     subprocess.run([str(Path(scripts) / "wine-install"), str(desktop.prefix), str(bin_dir),
                     str(images)], check=True, stdout=subprocess.DEVNULL)
     (program_dir / "Tarrow.exe.manifest").write_text("<assembly/>")
+    # What an uninstaller run before left for its package to remove.
+    desktop.reg_delete(r"HKLM\Software\Tarrow", "UninstallInProgress")
 
 
 def open_main_window(desktop, program=PROGRAM):

@@ -4,7 +4,11 @@
 #include "rollback/rollback_app.h"
 
 #include "platform/handles.h"
+#include "shell/running_mark.h"
 #include "shutdown/apply.h"
+#include "shutdown/operation_lock.h"
+#include "shutdown/system_mark_file.h"
+#include "shutdown/uninstall_mark.h"
 #include "shutdown/saved_settings.h"
 #include "tests/shutdown/shutdown_machine.h"
 #include "ui/headless/headless_driver.h"
@@ -13,6 +17,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tarrow::rollback {
@@ -241,17 +246,53 @@ TEST(Uninstall, AfterARestoreInTarrowWritesNothing) {
 // A running Tarrow holds its mark: the uninstall puts nothing back, keeps
 // every saved file and says so. A mark that Tarrow let go (it ended) or
 // another program's mutex does not stop it.
-TEST(Uninstall, WhileTarrowRunsChangesNothing) {
+// What else runs beside the uninstaller: a Tarrow (its mark held), or
+// another operation (the lock held, for all of the wait or a part of it).
+// Whatever it meets, it writes nothing unless it can go on alone, and only a
+// complete restore leaves the mark that keeps Tarrow from applying while the
+// package removes it.
+TEST(Uninstall, GoesOnOnlyWhenNothingElseOfTarrowRuns) {
     struct Case {
         const char* name;
-        const char* mutex;
-        bool heldWhileItRuns;
+        // Sets up what runs beside it; what it returns is held while the
+        // uninstaller runs.
+        std::function<platform::UniqueHandle(ShutdownMachine&)> beside;
         std::uint32_t exitCode;
+        std::uint64_t waitedAtLeastMs;
     };
+    const auto lockPath = [](ShutdownMachine& m) { return shutdown::OperationLockPath(m.p); };
     const std::vector<Case> cases = {
-        {"Tarrow runs", "Global\\TarrowRunning", true, kExitTarrowRunning},
-        {"Tarrow has ended", "Global\\TarrowRunning", false, kExitRestored},
-        {"another program's mutex", "Global\\Tarrow", true, kExitRestored},
+        {"Tarrow runs", [](ShutdownMachine& m) { return shell::HoldTarrowRunningMark(m.p); },
+         kExitTarrowRunning, 0},
+        {"Tarrow has ended",
+         [](ShutdownMachine& m) {
+             shell::HoldTarrowRunningMark(m.p);
+             return platform::UniqueHandle(m.p);
+         },
+         kExitRestored, 0},
+        {"a mark a power cut left without Tarrow",
+         [](ShutdownMachine& m) {
+             EXPECT_TRUE(platform::WriteWholeFile(m.p, shell::TarrowRunningPath(m.p), ""));
+             return platform::UniqueHandle(m.p);
+         },
+         kExitRestored, 0},
+        {"another operation holds the lock throughout",
+         [&](ShutdownMachine& m) {
+             return std::move(shutdown::HoldMarkFile(m.p, lockPath(m), 0).handle);
+         },
+         kExitAnotherOperation, shutdown::kUninstallLockWaitMs},
+        {"another operation lets go during the wait",
+         [&](ShutdownMachine& m) {
+             auto held = std::make_shared<platform::UniqueHandle>(
+                 std::move(shutdown::HoldMarkFile(m.p, lockPath(m), 0).handle));
+             m.emulated.onSleep([&m, held] {
+                 if (m.emulated.sleptMilliseconds() >= 2000) {
+                     held->reset();
+                 }
+             });
+             return platform::UniqueHandle(m.p);
+         },
+         kExitRestored, 2000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -259,11 +300,7 @@ TEST(Uninstall, WhileTarrowRunsChangesNothing) {
         const auto values = AppliedOn(m);
         const Snapshot applied = m.TakeSnapshot();
         const auto saved = m.OnDisk(m.InSystemDirectory(kSavedValuesFile));
-        platform::UniqueHandle mark(m.p, m.p.CreateMutexA(nullptr, false, c.mutex));
-        ASSERT_TRUE(mark);
-        if (!c.heldWhileItRuns) {
-            mark.reset();
-        }
+        const platform::UniqueHandle beside = c.beside(m);
         Uninstaller rollback(m);
 
         EXPECT_EQ(rollback.Run(), 1);
@@ -271,17 +308,22 @@ TEST(Uninstall, WhileTarrowRunsChangesNothing) {
         EXPECT_TRUE(rollback.driver.programEnded());
         EXPECT_EQ(m.emulated.exitCode(), c.exitCode);
         EXPECT_TRUE(rollback.driver.messages().empty());
-        if (c.exitCode == kExitTarrowRunning) {
-            EXPECT_EQ(m.TakeSnapshot(), applied);
-            EXPECT_EQ(m.OnDisk(m.InSystemDirectory(kSavedValuesFile)), saved);
-            EXPECT_TRUE(m.Exists(m.InSystemDirectory(kSavedSoundFile)));
-            EXPECT_EQ(m.MarkerText(kChangeMarker), "1");
-        } else {
+        EXPECT_GE(m.emulated.sleptMilliseconds(), c.waitedAtLeastMs);
+        EXPECT_LT(m.emulated.sleptMilliseconds(), c.waitedAtLeastMs + 1000);
+        const bool restored = c.exitCode == kExitRestored;
+        if (restored) {
             for (std::size_t k = 0; k < kTimeoutPairCount; ++k) {
                 EXPECT_EQ(m.Text(k), values[k]) << k;
             }
             EXPECT_FALSE(m.Exists(m.InSystemDirectory(kSavedValuesFile)));
+        } else {
+            EXPECT_EQ(m.TakeSnapshot(), applied);
+            EXPECT_EQ(m.OnDisk(m.InSystemDirectory(kSavedValuesFile)), saved);
+            EXPECT_TRUE(m.Exists(m.InSystemDirectory(kSavedSoundFile)));
+            EXPECT_EQ(m.MarkerText(kChangeMarker), "1");
         }
+        EXPECT_EQ(shutdown::UninstallInProgress(m.p), restored);
+        m.emulated.onSleep({});
     }
 }
 

@@ -1,8 +1,9 @@
-// Tarrow's running mark as the uninstaller sees it: there while Tarrow holds
-// it, gone once Tarrow lets it go or ends, and not confused with another
-// program's mutex.
+// Tarrow's running mark as the uninstaller sees it: there while any Tarrow
+// holds it, gone once the last one lets it go or ends, not confused with
+// another file, and a mark that a power cut left without a holder is none.
 #include "shell/running_mark.h"
 
+#include "platform/files.h"
 #include "tests/support/test_machine.h"
 
 #include <gtest/gtest.h>
@@ -15,11 +16,9 @@ namespace shell = tarrow::shell;
 TEST(RunningMark, TellsWhetherTarrowRuns) {
     TestMachine machine;
     platform::Platform& p = machine.platform();
+    const std::string path = shell::TarrowRunningPath(p);
+    p.DeleteFileA(path);
     EXPECT_FALSE(shell::TarrowRuns(p));
-
-    platform::UniqueHandle other(p, p.CreateMutexA(nullptr, false, "Global\\TarrowRunningNot"));
-    ASSERT_TRUE(other);
-    EXPECT_FALSE(shell::TarrowRuns(p)) << "another mutex";
 
     auto mark = shell::HoldTarrowRunningMark(p);
     ASSERT_TRUE(mark);
@@ -30,10 +29,18 @@ TEST(RunningMark, TellsWhetherTarrowRuns) {
         auto restarted = shell::HoldTarrowRunningMark(p);
         ASSERT_TRUE(restarted);
     }
-    EXPECT_TRUE(shell::TarrowRuns(p));
+    EXPECT_TRUE(shell::TarrowRuns(p)) << "one holder left";
 
     mark.reset();
     EXPECT_FALSE(shell::TarrowRuns(p));
+    EXPECT_EQ(p.GetFileAttributesA(path), platform::kInvalidFileAttributes)
+        << "the last holder's end takes the file with it";
+
+    // What a power cut leaves: the file without anyone holding it.
+    ASSERT_TRUE(platform::WriteWholeFile(p, path, ""));
+    EXPECT_FALSE(shell::TarrowRuns(p));
+    EXPECT_EQ(p.GetFileAttributesA(path), platform::kInvalidFileAttributes)
+        << "the look took the stale mark away";
 }
 
 } // namespace

@@ -1,10 +1,15 @@
 // What the main window's hot areas start, clicked as a user would: the
 // settings window and the speed-up behind it, the restore, and the rating.
+#include "shutdown/operation_lock.h"
 #include "shutdown/saved_settings.h"
+#include "shutdown/system_mark_file.h"
+#include "shutdown/uninstall_mark.h"
 #include "shutdown/timeout_places.h"
 #include "tests/tarrow/tarrow_fixture.h"
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -258,6 +263,8 @@ TEST(MainActionsRefused, SayWhyAndKeepTheMenuAsItWas) {
         ASSERT_TRUE(modregistry::DeleteValue(w.p, RegistryRoot::LocalMachine, "SOFTWARE\\Tarrow",
                                              "AppliedBy"));
     };
+    // What a case holds while the program runs.
+    std::optional<platform::UniqueHandle> held;
     struct Case {
         const char* name;
         std::function<void(TarrowWorld&)> after; // after an apply by alice
@@ -304,6 +311,15 @@ TEST(MainActionsRefused, SayWhyAndKeepTheMenuAsItWas) {
                                                bob + "\\Consol", "Change", "1"));
          },
          true, kOwnerUnknown},
+        {"another operation holds the lock",
+         [&](TarrowWorld& w) {
+             held.emplace(std::move(
+                 shutdown::HoldMarkFile(w.p, shutdown::OperationLockPath(w.p), 0).handle));
+             ASSERT_TRUE(*held);
+         },
+         true,
+         "Another Tarrow operation is running, so nothing was restored. Try again when it has "
+         "ended."},
         {"a place refuses its writes",
          [](TarrowWorld& w) {
              w.emulated.failValueWrites(platform::kHkeyUsers, ".DEFAULT\\Control Panel\\Desktop");
@@ -349,6 +365,92 @@ TEST(MainActionsRefused, SayWhyAndKeepTheMenuAsItWas) {
         EXPECT_FALSE(now.PB1.visible());
         w.emulated.clearFaults();
         EXPECT_TRUE(platform::ReadWholeFile(w.p, values).has_value()) << "the copy is kept";
+        held.reset();
+    }
+}
+
+// The speed-up goes ahead only when no other operation runs and no
+// uninstall is removing Tarrow: it waits for the lock about 3 s, never
+// near the 5 s after which Windows calls a window not responding, and
+// meets an uninstall's mark only while it is fresh.
+TEST(MainActionsBeside, AnotherOperationOrAnUninstall) {
+    constexpr const char* kAnother =
+        "Another Tarrow operation is running, so nothing was changed. Try again when it has "
+        "ended.";
+    constexpr const char* kUninstalling = "Tarrow is being uninstalled, so nothing was changed.";
+    struct Case {
+        const char* name;
+        std::function<void(TarrowWorld&, std::shared_ptr<platform::UniqueHandle>&)> beside;
+        const char* refusal; // nullptr: it applies
+        std::uint64_t waitedMs;
+    };
+    const auto holdLock = [](TarrowWorld& w, std::shared_ptr<platform::UniqueHandle>& held) {
+        held = std::make_shared<platform::UniqueHandle>(
+            std::move(shutdown::HoldMarkFile(w.p, shutdown::OperationLockPath(w.p), 0).handle));
+        ASSERT_TRUE(*held);
+    };
+    const std::vector<Case> cases = {
+        {"nothing else runs", [](auto&, auto&) {}, nullptr, 0},
+        {"another operation holds the lock throughout", holdLock, kAnother,
+         shutdown::kTarrowLockWaitMs},
+        {"another operation lets go after a second",
+         [&](TarrowWorld& w, std::shared_ptr<platform::UniqueHandle>& held) {
+             holdLock(w, held);
+             w.emulated.onSleep([&w, held] {
+                 if (w.emulated.sleptMilliseconds() >= 1000) {
+                     held->reset();
+                 }
+             });
+         },
+         nullptr, 1000},
+        {"an uninstall left its mark a minute ago",
+         [](TarrowWorld& w, auto&) {
+             ASSERT_TRUE(shutdown::LeaveUninstallMark(w.p));
+             w.emulated.passTime(60'000);
+         },
+         kUninstalling, 0},
+        {"an uninstall's mark has lapsed",
+         [](TarrowWorld& w, auto&) {
+             ASSERT_TRUE(shutdown::LeaveUninstallMark(w.p));
+             w.emulated.passTime(11 * 60'000);
+         },
+         nullptr, 0},
+        {"a mark that holds no time",
+         [](TarrowWorld& w, auto&) {
+             ASSERT_TRUE(modregistry::SetValue(w.p, ValueKind::Text, RegistryRoot::LocalMachine,
+                                               "SOFTWARE\\Tarrow", "UninstallInProgress", "x"));
+         },
+         nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TarrowWorld w;
+        UserSettings(w.p).Set(kHungAppTimeout, "5000");
+        std::shared_ptr<platform::UniqueHandle> held;
+        c.beside(w, held);
+        w.StartToMainWindow();
+        MainForm& menu = w.app->Form2();
+        w.driver.click(menu.Label6);
+        w.driver.queueAnswer(ui::mb::kRetry);
+        w.driver.click(w.app->Working().Command1);
+
+        const auto& boxes = w.driver.messages();
+        EXPECT_EQ(w.emulated.sleptMilliseconds(), c.waitedMs);
+        if (c.refusal != nullptr) {
+            ASSERT_EQ(boxes.size(), 2u);
+            EXPECT_EQ(boxes.back().text, c.refusal);
+            EXPECT_EQ(boxes.back().owner, &menu);
+            EXPECT_EQ(UserSettings(w.p).Get(kHungAppTimeout), "5000") << "nothing was changed";
+            EXPECT_FALSE(platform::ReadWholeFile(w.p, "C:\\windows\\system32\\informationS.dat"));
+            EXPECT_TRUE(menu.Label6.visible());
+            EXPECT_FALSE(menu.Label5.visible());
+        } else {
+            EXPECT_EQ(boxes.size(), 1u) << "the warning before it, and no other";
+            EXPECT_EQ(UserSettings(w.p).Get(kHungAppTimeout), "10");
+            EXPECT_TRUE(menu.Label5.visible());
+            EXPECT_FALSE(shutdown::UninstallInProgress(w.p)) << "a lapsed mark is gone";
+        }
+        w.emulated.onSleep({});
     }
 }
 

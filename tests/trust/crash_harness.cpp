@@ -139,7 +139,13 @@ bool RunCollecting(TrustMachine& t, const Step& step, CutCollector& collector,
     if (!done) {
         return ::testing::AssertionFailure() << "the recovery did not end as it should";
     }
-    const auto changed = UnexpectedChanges(original, t.m.emulated.registryDump(), kAlice);
+    auto now = t.m.emulated.registryDump();
+    // The mark an uninstall leaves for its package, which a cut can keep
+    // from removing it; it lapses by itself.
+    if (const auto tarrow = now.find("hkey_local_machine\\software\\tarrow"); tarrow != now.end()) {
+        tarrow->second.erase("uninstallinprogress");
+    }
+    const auto changed = UnexpectedChanges(original, now, kAlice);
     if (!changed.empty()) {
         return ::testing::AssertionFailure()
                << changed.size() << " changes, the first: " << changed.front();
