@@ -190,6 +190,13 @@ RestoreReport Restore(Platform& platform, const std::string& programFolder, Prog
         report.outcome = RestoreOutcome::Incomplete;
         return report;
     }
+    // An earlier version's copy recorded nobody; its owner is recorded before
+    // the copy goes, or markers a cut leaves behind would be nobody's, and a
+    // restore run by another account would leave them set for good.
+    if (inForce && !ReadAppliedBy(platform) && !RecordAppliedBy(platform, change.owner)) {
+        report.outcome = RestoreOutcome::Incomplete;
+        return report;
+    }
     report.copiesDeleted =
         DeleteSavedCopies(platform, systemDirectory, programFolder, change.copy.folder);
     if (!report.copiesDeleted) {

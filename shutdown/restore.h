@@ -11,9 +11,10 @@
 // where it names one) took its values with it; a hive that is there but
 // will not load leaves that part out of reach. The restore is complete when
 // every pair is back (or was left alone, or its account is gone), the sound
-// is back where one was saved, and the copies are deleted, Importreg.dat
-// first and informationS.dat last; only then do the markers go to "0", and
-// the running account's own stale ones with them. An incomplete restore
+// is back where one was saved, the owner of an earlier version's copy is
+// recorded in AppliedBy, and the copies are deleted, Importreg.dat first and
+// informationS.dat last; only then do the markers go to "0", and the running
+// account's own stale ones with them. An incomplete restore
 // leaves the markers and the copy as they are, to be tried again; a damaged
 // copy is not used at all.
 #pragma once

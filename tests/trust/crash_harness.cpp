@@ -135,7 +135,8 @@ bool RunCollecting(TrustMachine& t, const Step& step, CutCollector& collector,
 
 // Whether the machine came back: every value as before the first apply, the
 // copy used up, the markers not set.
-::testing::AssertionResult CameBack(TrustMachine& t, const RegistryDump& original, bool done) {
+::testing::AssertionResult CameBack(TrustMachine& t, const RegistryDump& original,
+                                    const std::string& applier, bool done) {
     if (!done) {
         return ::testing::AssertionFailure() << "the recovery did not end as it should";
     }
@@ -145,7 +146,7 @@ bool RunCollecting(TrustMachine& t, const Step& step, CutCollector& collector,
     if (const auto tarrow = now.find("hkey_local_machine\\software\\tarrow"); tarrow != now.end()) {
         tarrow->second.erase("uninstallinprogress");
     }
-    const auto changed = UnexpectedChanges(original, now, kAlice);
+    const auto changed = UnexpectedChanges(original, now, applier);
     if (!changed.empty()) {
         return ::testing::AssertionFailure()
                << changed.size() << " changes, the first: " << changed.front();
@@ -206,13 +207,13 @@ CrashTally CutEverywhere(const CrashRow& row, const Step& recovery) {
         std::vector<Cut> secondCuts;
         CutCollector second(t, cut.story + then, true, seen, secondCuts);
         const bool done = cut.extreme ? RunCollecting(t, recovery, second) : recovery.run(t);
-        EXPECT_TRUE(CameBack(t, original, done)) << cut.story << then;
+        EXPECT_TRUE(CameBack(t, original, row.applier, done)) << cut.story << then;
         if (::testing::Test::HasFailure()) {
             return tally; // one machine tells the story; the rest would repeat it
         }
         for (const Cut& secondCut : secondCuts) {
             t.m.emulated.restartFrom(secondCut.image);
-            EXPECT_TRUE(CameBack(t, original, recovery.run(t)))
+            EXPECT_TRUE(CameBack(t, original, row.applier, recovery.run(t)))
                 << secondCut.story << then << " again";
             if (::testing::Test::HasFailure()) {
                 return tally;

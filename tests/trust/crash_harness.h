@@ -41,6 +41,8 @@ struct CrashRow {
     // one run, at its second in the next, and so on. The changes of both are
     // cuts.
     std::optional<Step> inside = std::nullopt;
+    // The account whose change it is: its hive may keep the markers, at "0".
+    std::string applier = kAlice;
 };
 
 // What one run of the harness went through.

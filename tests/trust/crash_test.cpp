@@ -41,6 +41,51 @@ const Step kUninstallAsSystemBesideApplier{
 
 const std::vector<Step> kEveryRecovery = {kMainWindow, kUninstallAsApplier, kUninstallAsSystem};
 
+// Bob's change, met by alice and by LocalSystem with bob logged off: his
+// values go into his hive, loaded from his profile, and none into alice's.
+const Step kUninstallAsAliceForBob{
+    "UninstallAsAlice", "the uninstall as alice, the applying account bob logged off",
+    [](TrustMachine& t) { return t.Uninstall(kAlice, false, kBob) == 0; }};
+const Step kUninstallAsSystemForBob{
+    "UninstallAsSystem", "the uninstall as LocalSystem, the applying account bob logged off",
+    [](TrustMachine& t) { return t.Uninstall(kLocalSystem, false, kBob) == 0; }};
+const Step kBobsMainWindow{"BobsMainWindow", "what bob's main window offers",
+                           [](TrustMachine& t) { return t.DoWhatTheMainWindowOffers(kBob); }};
+const std::vector<Step> kBobsRecoveries = {kBobsMainWindow, kUninstallAsAliceForBob,
+                                           kUninstallAsSystemForBob};
+
+// While place 6's hive file is in use the uninstall cannot put that place
+// back: it must say so and keep the copy and the markers. A later boot frees
+// the file, and whatever the person does then brings everything back.
+const Step kUninstallAsSystemPlace6InUse{
+    "UninstallAsSystem", "the uninstall as LocalSystem while place 6's hive file is in use",
+    [](TrustMachine& t) {
+        return t.Uninstall(kLocalSystem, false) == 1 && t.SavedFilesLeft() && t.MarkersSet();
+    }};
+const Step kMainWindowOnceFreed{
+    "MainWindow", "what the main window offers, after a boot that frees the hive file",
+    [](TrustMachine& t) {
+        t.m.emulated.clearFaults();
+        return t.DoWhatTheMainWindowOffers();
+    }};
+const Step kUninstallAsApplierOnceFreed{
+    "UninstallAsApplier",
+    "the uninstall as the applying account, after a boot that frees the hive file",
+    [](TrustMachine& t) {
+        t.m.emulated.clearFaults();
+        return t.Uninstall(kAlice, true) == 0;
+    }};
+const Step kUninstallAsSystemOnceFreed{
+    "UninstallAsSystem",
+    "the uninstall as LocalSystem, the applying account logged off, after a boot that frees the "
+    "hive file",
+    [](TrustMachine& t) {
+        t.m.emulated.clearFaults();
+        return t.Uninstall(kLocalSystem, false) == 0;
+    }};
+const std::vector<Step> kRecoveriesOnceFreed = {kMainWindowOnceFreed, kUninstallAsApplierOnceFreed,
+                                                kUninstallAsSystemOnceFreed};
+
 // Every place with a value of its own, values of odd kinds among them.
 void Filled(TrustMachine& t) {
     t.FillEveryPlace();
@@ -56,6 +101,31 @@ void AppliedMarkersLost(TrustMachine& t) {
     t.Apply();
     t.LoseMarkers();
 }
+// An earlier version applied: the same values, markers and copy, and no
+// record of who applied.
+void AppliedEarlier(TrustMachine& t) {
+    t.Apply();
+    t.ForgetWhoApplied();
+}
+void FilledBobToo(TrustMachine& t) {
+    Filled(t);
+    t.GiveBobHisOwnPart();
+}
+void BobAppliedEarlier(TrustMachine& t) {
+    t.Apply(kBob);
+    t.ForgetWhoApplied();
+}
+// Place 6 lies in carol's profile, whose hive file another process holds
+// once she has logged off.
+void FilledPlace6InAProfile(TrustMachine& t) {
+    t.AddPlace6Account();
+    Filled(t);
+}
+void AppliedPlace6InUse(TrustMachine& t) {
+    t.Apply();
+    t.m.emulated.setLoggedOn(kCarol, false);
+    t.m.emulated.failHiveLoad(kCarolsHiveFile);
+}
 
 const std::vector<CrashRow> kRows = {
     {"Apply", Filled, NothingYet, kApply, kEveryRecovery},
@@ -65,6 +135,14 @@ const std::vector<CrashRow> kRows = {
     {"UninstallAsSystemBesideApplier", Filled, Applied, kUninstallAsSystemBesideApplier,
      kEveryRecovery},
     {"MergingApply", Filled, AppliedMarkersLost, kApply, kEveryRecovery},
+    {"EarlierRestore", Filled, AppliedEarlier, kRestore, kEveryRecovery},
+    {"EarlierUninstallAsSystem", Filled, AppliedEarlier, kUninstallAsSystem, kEveryRecovery},
+    {"EarlierBobsUninstallAsAlice", FilledBobToo, BobAppliedEarlier, kUninstallAsAliceForBob,
+     kBobsRecoveries, std::nullopt, kBob},
+    {"EarlierBobsUninstallAsSystem", FilledBobToo, BobAppliedEarlier, kUninstallAsSystemForBob,
+     kBobsRecoveries, std::nullopt, kBob},
+    {"Place6InUseUninstallAsSystem", FilledPlace6InAProfile, AppliedPlace6InUse,
+     kUninstallAsSystemPlace6InUse, kRecoveriesOnceFreed},
 };
 
 struct CrashCase {

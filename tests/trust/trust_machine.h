@@ -18,6 +18,9 @@
 namespace tarrow::testing {
 
 inline const std::string kBob = "S-1-5-21-3623811015-3361044348-30300820-1002";
+// The account whose hive place 6 names.
+inline const std::string kCarol = "S-1-5-21-299502267-362288127-839522115-1003";
+inline const std::string kCarolsHiveFile = "C:\\Users\\carol\\NTUSER.DAT";
 inline const std::string kAlice(platform::EmulatedPlatform::kUserSid);
 inline const std::string kLocalSystem(platform::EmulatedPlatform::kLocalSystemSid);
 
@@ -43,6 +46,24 @@ struct TrustMachine {
                                           "bob's own"));
         return texts;
     }
+    // Place 6's account has a profile of its own, logged on while the
+    // machine is filled, so that place 6 lies in the NTUSER.DAT it loads.
+    void AddPlace6Account() { m.emulated.addAccount({kCarol, "carol", "TARROW-PC"}, true); }
+    // Bob's own part differs from alice's at every pair of place 0 and in
+    // the sound, so that a value put into the wrong account's hive shows.
+    void GiveBobHisOwnPart() {
+        const shutdown::AccountKeys bob = shutdown::KeysOf(kBob);
+        for (const ReadPair& pair : ReadingOrder()) {
+            if (pair.place->root == RegistryRoot::CurrentUser) {
+                EXPECT_TRUE(modregistry::SetValue(m.p, ValueKind::Text, bob.root,
+                                                  bob.path(pair.place->keyPath),
+                                                  std::string(TimeoutName(pair.timeout)),
+                                                  "bob's " + std::string(pair.valueName)));
+            }
+        }
+        EXPECT_TRUE(modregistry::SetValue(m.p, ValueKind::Text, bob.root,
+                                          bob.path(kShutdownSoundKey), "", "bob.wav"));
+    }
     // Values of kinds the saved text cannot carry, a number that it carries
     // as its decimal text, and an absent one, among the others.
     void AddOddValues() {
@@ -64,10 +85,11 @@ struct TrustMachine {
     struct Tarrow {
         ui::HeadlessDriver driver;
         TarrowApp app;
-        // The applying account logs on and starts it.
-        explicit Tarrow(TrustMachine& t) : driver(t.m.p), app({t.m.p, driver, t.identity}) {
-            t.m.emulated.setLoggedOn(kAlice, true);
-            t.m.emulated.runAs(kAlice);
+        // The account logs on and starts it.
+        explicit Tarrow(TrustMachine& t, const std::string& account = kAlice)
+            : driver(t.m.p), app({t.m.p, driver, t.identity}) {
+            t.m.emulated.setLoggedOn(account, true);
+            t.m.emulated.runAs(account);
             t.m.emulated.setModulePath(t.m.programFolder + "\\Tarrow.exe");
             app.Form2().show();
         }
@@ -100,15 +122,15 @@ struct TrustMachine {
         void restore() { driver.click(menu().Label5); }
     };
 
-    // The speed-up from the main window, as the running account.
-    void Apply() { Tarrow(*this).apply(true, true); }
+    // The speed-up from the account's main window.
+    void Apply(const std::string& account = kAlice) { Tarrow(*this, account).apply(true, true); }
     // The restore from the main window.
     void Restore() { Tarrow(*this).restore(); }
-    // What the main window offers next: the restore if it is offered, else
-    // the apply and then the restore. True when it ends offering the
-    // settings again without a warning on the way.
-    bool DoWhatTheMainWindowOffers() {
-        Tarrow tarrow(*this);
+    // What the account's main window offers next: the restore if it is
+    // offered, else the apply and then the restore. True when it ends
+    // offering the settings again without a warning on the way.
+    bool DoWhatTheMainWindowOffers(const std::string& account = kAlice) {
+        Tarrow tarrow(*this, account);
         if (!tarrow.menu().Label5.visible()) {
             tarrow.apply(false, true);
         }
@@ -119,10 +141,11 @@ struct TrustMachine {
 
     // rollback.exe from the images folder, run to its end as `account`,
     // with the applying account logged on or off; returns its exit code.
-    std::uint32_t Uninstall(const std::string& account, bool applierLoggedOn) {
+    std::uint32_t Uninstall(const std::string& account, bool applierLoggedOn,
+                            const std::string& applier = kAlice) {
         m.emulated.setModulePath(images + "\\rollback.exe");
         m.emulated.setCommandLine("\"" + images + "\\rollback.exe\"");
-        m.emulated.setLoggedOn(kAlice, applierLoggedOn);
+        m.emulated.setLoggedOn(applier, applierLoggedOn);
         m.emulated.runAs(account);
         ui::HeadlessDriver driver(m.p);
         driver.addPictureResource(rollback::kBackgroundPictureResource);
@@ -145,6 +168,16 @@ struct TrustMachine {
         }
     }
 
+    // What an earlier version leaves after its apply: the same markers,
+    // copy and values, but no record of who applied.
+    void ForgetWhoApplied() {
+        EXPECT_TRUE(modregistry::DeleteValue(m.p, RegistryRoot::LocalMachine,
+                                             std::string(shutdown::kTarrowKey),
+                                             std::string(shutdown::kAppliedByValue)));
+        EXPECT_TRUE(modregistry::FlushKey(m.p, RegistryRoot::LocalMachine,
+                                          std::string(shutdown::kTarrowKey)));
+    }
+
     // Whether a saved file, or a part of one, lies anywhere Tarrow puts one.
     bool SavedFilesLeft() {
         for (const std::string& folder : {m.systemDirectory, m.programFolder, images}) {
@@ -157,8 +190,26 @@ struct TrustMachine {
         }
         return false;
     }
-    bool MarkersSet() {
-        return MarkerIsSet(m.MarkerText(kChangeMarker)) || MarkerIsSet(m.MarkerText(kSavedMarker));
+    // Whether a marker is set in any account's hive, loaded or not.
+    bool MarkersSet() const {
+        const RegistryDump dump = m.emulated.registryDump();
+        const std::string users = "hkey_users\\";
+        for (const auto& [key, values] : dump) {
+            if (!key.starts_with(users)) {
+                continue;
+            }
+            const std::size_t hiveEnd = key.find('\\', users.size());
+            const std::string inHive = hiveEnd == std::string::npos ? "" : key.substr(hiveEnd + 1);
+            for (const Marker& marker : {kChangeMarker, kSavedMarker}) {
+                const auto value = values.find(platform::emulated::FoldCase(marker.valueName));
+                if (inHive == platform::emulated::FoldCase(marker.keyPath) &&
+                    value != values.end() &&
+                    MarkerIsSet(platform::emulated::AnsiFromWide(detail::TextOf(value->second)))) {
+                    return true;
+                }
+            }
+        }
+        return false;
     }
 };
 
