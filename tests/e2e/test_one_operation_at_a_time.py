@@ -64,6 +64,7 @@ class OneOperationAtATime(unittest.TestCase):
         holder = subprocess.Popen([d.loader, str(d.probe_path), "hold", LOCK, str(seconds)],
                                   env=d.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                   stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(holder.stdout.close)
         self.addCleanup(holder.kill)
         self.assertEqual(holder.stdout.readline().strip(), "holding")
         return holder
@@ -107,6 +108,8 @@ class OneOperationAtATime(unittest.TestCase):
         self.hold_lock(5)
         self.assertEqual(d.start(INSTALLED).wait(timeout=90), RESTORED)
         self.assertEqual(self.values(), BEFORE)
+        # What the package would remove once it has removed the program.
+        d.reg_delete(TARROW_KEY, "UninstallInProgress")
 
         main = tarrow_session.open_main_window(d)
         tarrow_session.apply(d, main, OPTION2)

@@ -180,6 +180,10 @@ class WineDesktop:
         if code != 0:
             return values
         for line in out.splitlines():
+            # What else writes to the console the probe shares (a program
+            # that an installer started, say) is no value of the key.
+            if line.count("|") < 2:
+                continue
             name, kind, data = line.rstrip("\r").rsplit("|", 2)
             if int(kind) == 1:
                 values[name.lower()] = bytes.fromhex(data).split(b"\0")[0].decode("latin-1")

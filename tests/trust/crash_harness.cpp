@@ -185,12 +185,15 @@ CrashTally CutEverywhere(const CrashRow& row, const Step& recovery) {
     } else {
         row.operation.run(t);
         const std::size_t changes = t.m.emulated.journal().size();
+        // Each start of the second operation gives a run of its own, cut
+        // at each change as the harshest and the kindest survival: every
+        // way a cut can fall alone is the business of the rows without one.
         for (std::size_t at = 1; at <= changes; ++at) {
             t.m.emulated.restartFrom(before);
             CutCollector interleaved(t,
                                      std::string(row.operation.name) + " with " + row.inside->name +
                                          " started at its change " + std::to_string(at) + ",",
-                                     false, seen, firstCuts);
+                                     true, seen, firstCuts);
             RunCollecting(t, row.operation, interleaved, row.inside, at);
             tally.cuts += t.m.emulated.journal().size();
         }

@@ -10,6 +10,10 @@
 // tried next; each row and recovery is a test of its own.
 #include "tests/trust/crash_harness.h"
 
+#include "shutdown/change_in_force.h"
+#include "shutdown/operation_lock.h"
+#include "shutdown/system_mark_file.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -86,6 +90,48 @@ const Step kUninstallAsSystemOnceFreed{
 const std::vector<Step> kRecoveriesOnceFreed = {kMainWindowOnceFreed, kUninstallAsApplierOnceFreed,
                                                 kUninstallAsSystemOnceFreed};
 
+// A second operation started while the first runs: while the first holds
+// the lock, the second writes nothing and says so (Tarrow in a box, the
+// uninstaller by its code). Once the first has let go, it goes ahead as it
+// would afterwards.
+bool LockHeld(TrustMachine& t) {
+    return shutdown::MarkFileHeld(t.m.p, shutdown::OperationLockPath(t.m.p));
+}
+// A Tarrow whose settings window was open before the first operation
+// began: its Retry comes now, as the account that runs it. The machine is
+// left running as it was.
+const Step kSecondTarrowsApply{
+    "SecondApply", "a second Tarrow's apply", [](TrustMachine& t) {
+        const bool locked = LockHeld(t);
+        const std::string running = shutdown::RunningAccount(t.m.p);
+        const std::string module = t.m.emulated.GetModuleFileNameA();
+        {
+            TrustMachine::Tarrow second(t);
+            second.menu().ApplySettings({false, false});
+            const auto& boxes = second.driver.messages();
+            const bool refused = !boxes.empty() && boxes.back().text ==
+                                                       "Another Tarrow operation is running, so "
+                                                       "nothing was changed. Try again when it "
+                                                       "has ended.";
+            EXPECT_EQ(refused, locked) << "refused exactly while the lock is held";
+        }
+        t.m.emulated.runAs(running);
+        t.m.emulated.setModulePath(module);
+        return true;
+    }};
+const Step kUninstallAlongside{"UninstallAlongside", "the uninstall as LocalSystem",
+                               [](TrustMachine& t) {
+                                   const bool locked = LockHeld(t);
+                                   const std::string module = t.m.emulated.GetModuleFileNameA();
+                                   const std::uint32_t code = t.Uninstall(kLocalSystem, true);
+                                   if (locked) {
+                                       // A running Tarrow holds the lock: its mark is met first.
+                                       EXPECT_EQ(code, rollback::kExitTarrowRunning);
+                                   }
+                                   t.m.emulated.setModulePath(module);
+                                   return true;
+                               }};
+
 // Every place with a value of its own, values of odd kinds among them.
 void Filled(TrustMachine& t) {
     t.FillEveryPlace();
@@ -143,6 +189,25 @@ const std::vector<CrashRow> kRows = {
      kBobsRecoveries, std::nullopt, kBob},
     {"Place6InUseUninstallAsSystem", FilledPlace6InAProfile, AppliedPlace6InUse,
      kUninstallAsSystemPlace6InUse, kRecoveriesOnceFreed},
+    {"ApplyBesideASecondApply",
+     Filled,
+     NothingYet,
+     kApply,
+     {kUninstallAsApplier},
+     kSecondTarrowsApply},
+    {"ApplyBesideAnUninstall",
+     Filled,
+     NothingYet,
+     kApply,
+     {kUninstallAsApplier},
+     kUninstallAlongside},
+    {"RestoreBesideASecondApply", Filled, Applied, kRestore, {kMainWindow}, kSecondTarrowsApply},
+    {"UninstallBesideAnApply",
+     Filled,
+     Applied,
+     kUninstallAsSystemBesideApplier,
+     {kUninstallAsApplier},
+     kSecondTarrowsApply},
 };
 
 struct CrashCase {
