@@ -114,6 +114,8 @@ private:
     static long missing(const Location& location);
     // The name of a located file for the log, with its attributes as kept.
     VolumeLog::Name nameOf(const Location& location) const;
+    // Deletes the file there, as a change that lasts once committed.
+    bool erase(const Location& location);
     // Every file on the drive as it stands.
     std::map<std::string, DiskImage::File> files() const;
     void addFailure(std::set<std::string>& failures, std::string_view path);

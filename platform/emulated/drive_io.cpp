@@ -259,6 +259,10 @@ bool Drive::closed(const std::string& key) {
     if (locate(key, &at) != kErrorSuccess || !at.exists) {
         return false;
     }
+    return erase(at);
+}
+
+bool Drive::erase(const Location& at) {
     // The delete is a metadata change like any other: it lasts only once
     // a later flush commits it.
     const VolumeLog::Name before = nameOf(at);
@@ -267,7 +271,7 @@ bool Drive::closed(const std::string& key) {
     if (!fs::remove(at.host, error)) {
         return false;
     }
-    attributes_.erase(key);
+    attributes_.erase(at.key);
     log_.removed(before, content);
     return true;
 }
@@ -289,15 +293,7 @@ long Drive::remove(std::string_view path) {
     if (!shares_.allows(at.key, ShareTable::kDelete, kShareAll)) {
         return kErrorSharingViolation;
     }
-    const VolumeLog::Name before = nameOf(at);
-    const std::string content = ReadHost(at.host);
-    std::error_code error;
-    if (!fs::remove(at.host, error)) {
-        return kErrorAccessDenied;
-    }
-    attributes_.erase(at.key);
-    log_.removed(before, content);
-    return kErrorSuccess;
+    return erase(at) ? kErrorSuccess : kErrorAccessDenied;
 }
 
 long Drive::readAll(std::string_view path, std::string* content) {
