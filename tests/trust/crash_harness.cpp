@@ -119,10 +119,16 @@ private:
 // should. When `inside` is given, it runs at the step's change `insideAt`.
 bool RunCollecting(TrustMachine& t, const Step& step, CutCollector& collector,
                    const std::optional<Step>& inside = std::nullopt, std::size_t insideAt = 0) {
-    collector.collect(0);
+    // With a second operation, what a cut leaves before it starts is what
+    // the run without one leaves: only the cuts from its start on are new.
+    if (!inside) {
+        collector.collect(0);
+    }
     bool started = false;
     t.m.emulated.watchChanges([&](std::size_t changes) {
-        collector.collect(changes);
+        if (!inside || changes >= insideAt) {
+            collector.collect(changes);
+        }
         if (inside && !started && changes == insideAt) {
             started = true;
             inside->run(t);
@@ -196,6 +202,11 @@ CrashTally CutEverywhere(const CrashRow& row, const Step& recovery) {
                                      true, seen, firstCuts);
             RunCollecting(t, row.operation, interleaved, row.inside, at);
             tally.cuts += t.m.emulated.journal().size();
+        }
+        // The recovery is cut in turn in the rows without a second
+        // operation; here each machine is recovered once.
+        for (Cut& cut : firstCuts) {
+            cut.extreme = false;
         }
     }
     EXPECT_GT(tally.cuts, 10u) << row.operation.name << " changes things";
