@@ -314,11 +314,15 @@ class WineDesktop:
     def probe(self, *args: str, timeout: float = 60):
         """win_probe's exit code (0, or 1 when what it looked for is not
         there) and its output. A run that did not reach its end (its last
-        line is "end") fails with what it said."""
-        code, out, err = self.run_wine(str(self.probe_path), *args, timeout=timeout)
-        lines = out.replace("\r", "").splitlines()
-        if code in (0, 1) and lines and lines[-1] == "end":
-            return code, "\n".join(lines[:-1]) + "\n"
+        line is "end") fails with what it said; one that said nothing at
+        all, which Wine now and then fails to start, is tried once more."""
+        for _ in range(2):
+            code, out, err = self.run_wine(str(self.probe_path), *args, timeout=timeout)
+            lines = out.replace("\r", "").splitlines()
+            if code in (0, 1) and lines and lines[-1] == "end":
+                return code, "\n".join(lines[:-1]) + "\n"
+            if out.strip() or err.strip():
+                break
         raise RuntimeError(f"win_probe {' '.join(args)} exited {code}, said {out.strip()!r}, "
                            f"{err.strip()!r}")
 
