@@ -21,6 +21,7 @@ const ui::FormDesign kDesign{
     ui::Placement::CenterScreen,
     true,
     false,
+    {"", "Tarrow uninstaller. Restoring your original settings."},
 };
 
 constexpr std::uint32_t kTickMs = 500;

@@ -37,8 +37,10 @@ void Control::changed() {
     form_.controlChanged(*this);
 }
 
-HotArea::HotArea(Form& form, std::string name, TwipRect rect, std::string tooltip)
-    : Control(form, std::move(name), ControlKind::HotArea, rect), tooltip_(std::move(tooltip)) {}
+HotArea::HotArea(Form& form, std::string name, TwipRect rect, std::string tooltip,
+                 std::string accessibleName)
+    : Control(form, std::move(name), ControlKind::HotArea, rect), tooltip_(std::move(tooltip)),
+      accessibleName_(std::move(accessibleName)) {}
 
 TextLabel::TextLabel(Form& form, std::string name, TwipRect rect, Font font)
     : Control(form, std::move(name), ControlKind::TextLabel, rect), font_(std::move(font)) {}

@@ -72,11 +72,16 @@ private:
 
 class HotArea : public Control {
 public:
-    HotArea(Form& form, std::string name, TwipRect rect, std::string tooltip = {});
+    // `accessibleName` is what a screen reader calls it: the picture shows
+    // its words, which no one else can read.
+    HotArea(Form& form, std::string name, TwipRect rect, std::string tooltip = {},
+            std::string accessibleName = {});
     const std::string& tooltip() const { return tooltip_; }
+    const std::string& accessibleName() const { return accessibleName_; }
 
 private:
     std::string tooltip_;
+    std::string accessibleName_;
 };
 
 class TextLabel : public Control {

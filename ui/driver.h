@@ -22,7 +22,8 @@ public:
     virtual const std::string& path() const = 0;
 };
 
-enum class FormChange { Visible, Enabled, Picture, Caption };
+// Focus: the focused control or whether focus cues show changed.
+enum class FormChange { Visible, Enabled, Picture, Caption, Focus };
 
 // The native side of one form, made when the form loads.
 class NativeWindow {
@@ -72,6 +73,13 @@ public:
     // returns: on the emulated machine). Windows take no input then, and
     // start-up goes no further.
     bool programEnded() const { return platform_.exitRequested(); }
+    // Throws away the keys typed but not yet handled: called after a handler
+    // that input ran, and before a message box shows, so that keys pressed
+    // while an operation ran neither start another nor answer the box.
+    virtual void dropQueuedKeys() {}
+    // Whether the system asks for focus cues at all times, not only once the
+    // keyboard was used (SPI_GETKEYBOARDCUES).
+    virtual bool focusCuesAlwaysShown() const { return false; }
     // Runs the message loop until the program ends; returns the exit code.
     virtual int run() = 0;
 

@@ -1,5 +1,7 @@
 #include "ui/form.h"
 
+#include "ui/focus_order.h"
+
 #include <utility>
 
 namespace ui {
@@ -46,6 +48,8 @@ void Form::show(Form* owner) {
     }
     if (!visible_) {
         visible_ = true;
+        // A window that shows starts at its first tab stop.
+        focus_ = NextTabStop(*this, nullptr, 1);
         native_->formChanged(FormChange::Visible);
     }
 }
@@ -53,6 +57,8 @@ void Form::show(Form* owner) {
 void Form::hide() {
     pressTarget_ = PressTarget::None;
     pressedControl_ = nullptr;
+    pressedKey_.reset();
+    keyTarget_ = nullptr;
     if (visible_) {
         visible_ = false;
         if (native_ != nullptr) {
@@ -67,6 +73,11 @@ void Form::setEnabled(bool enabled) {
         if (native_ != nullptr) {
             native_->formChanged(FormChange::Enabled);
         }
+    }
+    if (enabled) {
+        // Back from a child window: the focus stays where it was, unless
+        // what had it is gone meanwhile.
+        focusFirstIfLost();
     }
 }
 
@@ -150,8 +161,10 @@ void Form::mouseUp(TwipPoint point, MouseButton button) {
     const TwipRect client{0, 0, design_.clientSize.width, design_.clientSize.height};
     if (pressed == PressTarget::Control && released == pressedControl) {
         released->click();
+        handled();
     } else if (pressed == PressTarget::Surface && released == nullptr && client.contains(point)) {
         onClick();
+        handled();
     }
 }
 
@@ -173,6 +186,124 @@ void Form::mouseMove(TwipPoint point, int buttons) {
 void Form::controlChanged(Control& control) {
     if (native_ != nullptr) {
         native_->controlChanged(control);
+    }
+    if (&control == focus_ && !TakesFocus(control)) {
+        focusFirstIfLost();
+    }
+}
+
+// --- The keyboard
+
+namespace {
+
+// Whether `key` on the focused `control` is a click on it: Space on all
+// that take the focus, as in dialogs; Enter on what is pressed like a
+// button.
+bool PressedBy(const Control& control, Key key) {
+    if (key == Key::Space) {
+        return true;
+    }
+    return key == Key::Enter &&
+           (control.kind() == ControlKind::HotArea || control.kind() == ControlKind::CommandButton);
+}
+
+} // namespace
+
+void Form::keyDown(Key key, bool shift, bool repeat) {
+    if (!takesInput()) {
+        return;
+    }
+    switch (key) {
+    case Key::Tab:
+        showFocusCues();
+        setFocus(NextTabStop(*this, focus_, shift ? -1 : 1));
+        return;
+    case Key::Left:
+    case Key::Up:
+    case Key::Right:
+    case Key::Down: {
+        showFocusCues();
+        if (focus_ == nullptr || focus_->kind() != ControlKind::OptionButton) {
+            return;
+        }
+        const int step = key == Key::Left || key == Key::Up ? -1 : 1;
+        OptionButton* next = NextOption(*this, static_cast<OptionButton&>(*focus_), step);
+        setFocus(next);
+        next->click();
+        return;
+    }
+    case Key::Enter:
+    case Key::Space:
+    case Key::Escape:
+        // A repeat of a held key, or a second press without a release,
+        // starts nothing new.
+        if (!repeat && pressedKey_ != key) {
+            pressedKey_ = key;
+            keyTarget_ = focus_;
+        }
+        return;
+    }
+}
+
+void Form::keyUp(Key key) {
+    if (pressedKey_ != key) {
+        return; // it went down elsewhere, or before this window showed
+    }
+    pressedKey_.reset();
+    Control* target = std::exchange(keyTarget_, nullptr);
+    if (takesInput() && target == focus_) {
+        act(key);
+    }
+}
+
+void Form::act(Key key) {
+    if (key != Key::Escape && focus_ != nullptr && PressedBy(*focus_, key)) {
+        focus_->click();
+        handled();
+        return;
+    }
+    if (key == Key::Escape && !design_.access.escapeControl.empty()) {
+        if (Control* way = findControl(design_.access.escapeControl);
+            way != nullptr && way->takesInput()) {
+            way->click();
+            handled();
+        }
+        return;
+    }
+    if (design_.access.surfaceKeys.has(key)) {
+        onClick();
+        handled();
+    }
+}
+
+void Form::focusFromSystem(Control& control) {
+    if (TakesFocus(control)) {
+        setFocus(&control);
+    }
+}
+
+void Form::setFocus(Control* control) {
+    if (focus_ == control) {
+        return;
+    }
+    focus_ = control;
+    if (native_ != nullptr) {
+        native_->formChanged(FormChange::Focus);
+    }
+}
+
+void Form::showFocusCues() {
+    if (!cuesShown_) {
+        cuesShown_ = true;
+        if (native_ != nullptr) {
+            native_->formChanged(FormChange::Focus);
+        }
+    }
+}
+
+void Form::focusFirstIfLost() {
+    if (focus_ == nullptr || !TakesFocus(*focus_)) {
+        setFocus(NextTabStop(*this, nullptr, 1));
     }
 }
 

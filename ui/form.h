@@ -6,8 +6,10 @@
 #include "ui/controls.h"
 #include "ui/driver.h"
 #include "ui/geometry.h"
+#include "ui/keys.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,19 @@ enum class Placement { WindowsDefault, CenterOwner, CenterScreen };
 
 enum class MouseButton { Left = 1, Right = 2, Middle = 4 };
 
+// What a screen reader says of a window, and what the keys do on it beyond
+// its tab stops.
+struct FormAccess {
+    // For a window without a caption, which is otherwise named by it.
+    std::string name = {};
+    // The words its picture shows, which a screen reader cannot see.
+    std::string description = {};
+    // Keys that act as a click on the surface, outside any control.
+    KeySet surfaceKeys = {};
+    // The control whose click Esc is, if any.
+    std::string escapeControl = {};
+};
+
 struct FormDesign {
     std::string name;
     std::string caption;
@@ -32,6 +47,7 @@ struct FormDesign {
     // A move with only the left button held, on the surface outside the
     // controls, drags the window.
     bool draggable = false;
+    FormAccess access = {};
 };
 
 class Form {
@@ -84,6 +100,26 @@ public:
     Control* controlAt(TwipPoint point) const;
     bool takesInput() const;
 
+    // Keyboard input from the driver, for the window or any of its
+    // controls. Tab and Shift+Tab move the focus through the tab stops,
+    // wrapping at either end; the arrows move it among the option buttons
+    // of a frame and select the one it reaches. Enter and Space on the
+    // focused control, and Esc, act on the key's release, once per press: a
+    // held key repeats no action. Hidden forms, disabled forms and an ended
+    // program take none.
+    void keyDown(Key key, bool shift, bool repeat);
+    void keyUp(Key key);
+    // The control with the keyboard focus, or nullptr. It is the first tab
+    // stop whenever the form shows, and again when the one that had it can
+    // no longer take it.
+    Control* focus() const { return focus_; }
+    // Whether the focus is drawn: hidden until the keyboard moves it in this
+    // window, unless the system always shows focus cues.
+    bool focusCuesShown() const { return cuesShown_ || driver_.focusCuesAlwaysShown(); }
+    // The system gave `control` the focus (a click on a real control, or an
+    // accessibility tool); the form follows without telling the driver back.
+    void focusFromSystem(Control& control);
+
     // For controls and timers: their state changed.
     void controlChanged(Control& control);
     void timerChanged(Timer& timer);
@@ -125,6 +161,23 @@ private:
     enum class PressTarget { None, Surface, Control };
     PressTarget pressTarget_ = PressTarget::None;
     Control* pressedControl_ = nullptr;
+
+    // Moves the focus, and tells the native window.
+    void setFocus(Control* control);
+    void showFocusCues();
+    void focusFirstIfLost();
+    // Runs what the released `key` does: the focused control's click, or
+    // the window's way out.
+    void act(Key key);
+    // After a handler that input ran: keys typed meanwhile waited in the
+    // queue and would act on what the handler changed.
+    void handled() { driver_.dropQueuedKeys(); }
+
+    Control* focus_ = nullptr;
+    bool cuesShown_ = false;
+    // The Enter, Space or Esc that went down, and the focus it went down on.
+    std::optional<Key> pressedKey_;
+    Control* keyTarget_ = nullptr;
 };
 
 } // namespace ui

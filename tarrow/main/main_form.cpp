@@ -11,7 +11,14 @@ namespace tarrow {
 namespace {
 
 const ui::FormDesign kDesign{
-    "Form2", "Tarrow", ui::BorderStyle::None, {9840, 7560}, ui::Placement::CenterScreen, true, true,
+    "Form2",
+    "Tarrow",
+    ui::BorderStyle::None,
+    {9840, 7560},
+    ui::Placement::CenterScreen,
+    true,
+    true,
+    {"", "What would you like to do?"},
 };
 
 struct HotAreaDesign {
@@ -19,17 +26,22 @@ struct HotAreaDesign {
     ui::TwipRect rect;
     bool visible;
     const char* tooltip;
+    // What a screen reader calls it: the words the picture shows there.
+    const char* accessibleName;
+    // The menu's column from the top, then the bottom row from the left.
+    // Label7 takes Label6's place while a speed-up is in force.
+    int tabIndex;
 };
 
 // Indexed by MainHotArea.
 constexpr std::array<HotAreaDesign, kMainHotAreaCount> kHotAreas{{
-    {"Label1", {0, 6480, 735, 735}, true, "Exit"},
-    {"Label3", {4920, 2520, 4455, 615}, true, ""},
-    {"Label6", {4920, 3480, 4455, 615}, true, ""},
-    {"Label7", {4920, 3480, 4455, 615}, false, ""},
-    {"Label5", {4920, 4440, 4455, 615}, false, ""},
-    {"Label8", {1800, 6360, 735, 855}, true, "Help"},
-    {"Label2", {720, 6480, 855, 615}, true, "Information of the program"},
+    {"Label1", {0, 6480, 735, 735}, true, "Exit", "Exit", 3},
+    {"Label3", {4920, 2520, 4455, 615}, true, "", "Rate my current settings", 0},
+    {"Label6", {4920, 3480, 4455, 615}, true, "", "Speed up shutdown", 1},
+    {"Label7", {4920, 3480, 4455, 615}, false, "", "Speed up shutdown", 1},
+    {"Label5", {4920, 4440, 4455, 615}, false, "", "Restore original settings", 2},
+    {"Label8", {1800, 6360, 735, 855}, true, "Help", "Help", 5},
+    {"Label2", {720, 6480, 855, 615}, true, "Information of the program", "About", 4},
 }};
 static_assert(kHotAreas.size() == static_cast<std::size_t>(MainHotArea::Information) + 1,
               "one design per hot area");
@@ -77,8 +89,10 @@ void MainForm::onLoad() {
 
 ui::HotArea& MainForm::AddHotArea(MainHotArea which) {
     const HotAreaDesign& design = kHotAreas[static_cast<std::size_t>(which)];
-    ui::HotArea& area = add<ui::HotArea>(std::string(design.name), design.rect, design.tooltip);
+    ui::HotArea& area = add<ui::HotArea>(std::string(design.name), design.rect, design.tooltip,
+                                         design.accessibleName);
     area.setVisible(design.visible);
+    area.setTabIndex(design.tabIndex);
     return area;
 }
 

@@ -6,9 +6,17 @@ namespace tarrow {
 
 namespace {
 
+// Without a caption, a screen reader names it by the words its picture
+// shows; Esc is its Cancel.
 const ui::FormDesign kDesign{
-    "Working", "",    ui::BorderStyle::FixedDialog, {5985, 3000}, ui::Placement::CenterScreen,
-    false,     false,
+    "Working",
+    "",
+    ui::BorderStyle::FixedDialog,
+    {5985, 3000},
+    ui::Placement::CenterScreen,
+    false,
+    false,
+    {"Speed up shutdown", "", {}, "Command2"},
 };
 
 const ui::Font kTahoma{"Tahoma", 8.25};

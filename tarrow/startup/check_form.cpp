@@ -12,9 +12,14 @@ namespace tarrow {
 namespace {
 
 const ui::FormDesign kDesign{
-    "Check",      "Files Searching",           ui::BorderStyle::None,
-    {5760, 2400}, ui::Placement::CenterScreen, true,
+    "Check",
+    "Files Searching",
+    ui::BorderStyle::None,
+    {5760, 2400},
+    ui::Placement::CenterScreen,
+    true,
     false,
+    {"", "Checking files... Please wait a moment."},
 };
 
 // One animation step per file that can be ticked off, then the finish.

@@ -36,6 +36,8 @@ struct PictureWindowDesign {
     CloseArea closeArea;
     std::string_view labelName; // empty: no label
     ui::TwipRect label;
+    // What a screen reader calls a label that closes the window.
+    std::string_view labelAccessibleName;
     std::array<CloseStep, 3> closeSteps;
 };
 

@@ -3,6 +3,10 @@
 // lie. The pictures are drawn for these positions, so a wrong number here
 // puts a hot area beside its button.
 #include "tests/tarrow/tarrow_fixture.h"
+#include "ui/focus_order.h"
+
+#include <string>
+#include <vector>
 
 namespace tarrow {
 namespace {
@@ -185,6 +189,84 @@ TEST_F(WindowDesigns, TheMainAndIntroWindowsFitTheirHotAreas) {
             EXPECT_LE(r.left + r.width, size.width) << control->name();
             EXPECT_LE(r.top + r.height, size.height) << control->name();
         }
+    }
+}
+
+// What a screen reader meets in each window: the window's name (its caption,
+// or for a window without one the words its picture shows), and its tab
+// stops in order, each named by its words; hot areas are the windowless
+// buttons a screen reader could not otherwise see. The main window is seen
+// without and with a speed-up in force.
+TEST_F(WindowDesigns, EachWindowTellsAScreenReaderItsNameAndItsTabStopsInOrder) {
+    struct Exposed {
+        const char* form;
+        bool inForce;
+        const char* windowName;
+        std::vector<std::string> tabStops;
+    };
+    const Exposed windows[] = {
+        {"Form1", false, "Tarrow", {"Start"}},
+        {"Form2",
+         false,
+         "Tarrow",
+         {"Rate my current settings", "Speed up shutdown", "Exit", "About", "Help"}},
+        {"Form2",
+         true,
+         "Tarrow",
+         {"Rate my current settings", "Speed up shutdown", "Restore original settings", "Exit",
+          "About", "Help"}},
+        {"Form7", false, "Help", {"Close"}},
+        {"Form3", false, "About Tarrow", {"Close"}},
+        {"Form6", false, "Shutdown is already sped up.", {}},
+        {"Star", false, "Rating: Excellent", {}},
+        {"Fast", false, "Rating: Fast", {}},
+        {"Normal", false, "Rating: Normal", {}},
+        {"Slow", false, "Rating: Slow", {}},
+        {"Filee", false, "Some of Tarrow\u2019s files are missing.", {}},
+        {"Working",
+         false,
+         "Speed up shutdown",
+         {"Remove  windows shutdown sound", "Processoring", "Cancel", "Powerful",
+          "Fast(Our recommend)"}},
+    };
+    for (const Exposed& expected : windows) {
+        SCOPED_TRACE(std::string(expected.form) + (expected.inForce ? ", speed-up in force" : ""));
+        testing::TarrowWorld world;
+        if (expected.inForce) {
+            modregistry::SetValue(world.p, ValueKind::Text, RegistryRoot::CurrentUser,
+                                  "Control Panel\\Desktop", "Beforce", "1");
+            modregistry::SetValue(world.p, ValueKind::Text, RegistryRoot::CurrentUser, "Consol",
+                                  "Change", "1");
+        }
+        world.StartToMainWindow();
+        ui::Form& form = FormOf(*world.app, expected.form);
+        form.load();
+        const ui::FormDesign& design = form.design();
+        EXPECT_EQ(design.caption.empty() ? design.access.name : design.caption,
+                  expected.windowName);
+        EXPECT_FALSE(design.access.description.empty() && design.caption.empty() &&
+                     expected.form != std::string("Working"))
+            << "a picture window describes what its picture says";
+        std::vector<std::string> names;
+        for (const ui::Control* stop : ui::TabOrder(form)) {
+            switch (stop->kind()) {
+            case ui::ControlKind::HotArea:
+                names.push_back(static_cast<const ui::HotArea*>(stop)->accessibleName());
+                break;
+            case ui::ControlKind::CommandButton:
+                names.push_back(static_cast<const ui::CommandButton*>(stop)->caption());
+                break;
+            case ui::ControlKind::CheckBox:
+                names.push_back(static_cast<const ui::CheckBox*>(stop)->caption());
+                break;
+            case ui::ControlKind::OptionButton:
+                names.push_back(static_cast<const ui::OptionButton*>(stop)->caption());
+                break;
+            default:
+                ADD_FAILURE() << stop->name() << " takes the focus but does nothing";
+            }
+        }
+        EXPECT_EQ(names, expected.tabStops);
     }
 }
 

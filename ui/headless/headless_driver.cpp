@@ -3,6 +3,7 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ui {
 
@@ -19,8 +20,13 @@ private:
 
 class HeadlessWindow final : public NativeWindow {
 public:
-    HeadlessWindow(Form& form, std::vector<const Form*>& drags) : form_(form), drags_(drags) {}
-    void formChanged(FormChange) override {}
+    HeadlessWindow(Form& form, std::vector<const Form*>& drags, std::function<void(Form&)> shown)
+        : form_(form), drags_(drags), shown_(std::move(shown)) {}
+    void formChanged(FormChange what) override {
+        if (what == FormChange::Visible && form_.visible()) {
+            shown_(form_);
+        }
+    }
     void controlChanged(Control&) override {}
     void timerChanged(Timer&) override {}
     void beginDrag() override { drags_.push_back(&form_); }
@@ -28,6 +34,7 @@ public:
 private:
     Form& form_;
     std::vector<const Form*>& drags_;
+    std::function<void(Form&)> shown_;
 };
 
 // What a picture loader accepts: JPEG, GIF and BMP files by their first bytes.
@@ -58,7 +65,10 @@ HeadlessDriver::HeadlessDriver(platform::Platform& platform) : Driver(platform) 
 
 std::unique_ptr<NativeWindow> HeadlessDriver::createWindow(Form& form) {
     forms_.push_back(&form);
-    return std::make_unique<HeadlessWindow>(form, drags_);
+    return std::make_unique<HeadlessWindow>(form, drags_, [this](Form& shown) {
+        std::erase(shownOrder_, &shown);
+        shownOrder_.push_back(&shown);
+    });
 }
 
 std::shared_ptr<const Picture> HeadlessDriver::loadPicture(const std::string& path) {
@@ -78,6 +88,7 @@ std::shared_ptr<const Picture> HeadlessDriver::loadResourcePicture(int id) {
 
 int HeadlessDriver::messageBox(const std::string& text, const std::string& title,
                                std::uint32_t style, const Form* owner) {
+    dropQueuedKeys();
     int answer = FirstButton(style);
     if (!answers_.empty()) {
         answer = answers_.front();
@@ -98,6 +109,9 @@ int HeadlessDriver::messageBox(const std::string& text, const std::string& title
 void HeadlessDriver::pause(std::uint32_t rounds) {
     pausedRounds_ += rounds;
     ++pauseCount_;
+    if (onPause) {
+        onPause();
+    }
 }
 
 void HeadlessDriver::click(const Control& control) {
@@ -105,8 +119,58 @@ void HeadlessDriver::click(const Control& control) {
 }
 
 void HeadlessDriver::clickAt(Form& form, TwipPoint point, MouseButton button) {
+    // Keys typed while the click is handled wait for it.
+    const bool outermost = !std::exchange(handlingInput_, true);
     form.mouseDown(point, button);
     form.mouseUp(point, button);
+    if (outermost) {
+        handlingInput_ = false;
+        handleQueuedKeys();
+    }
+}
+
+Form* HeadlessDriver::activeForm() const {
+    for (auto it = shownOrder_.rbegin(); it != shownOrder_.rend(); ++it) {
+        if ((*it)->takesInput()) {
+            return *it;
+        }
+    }
+    return nullptr;
+}
+
+void HeadlessDriver::type(Key key, bool shift) {
+    queuedKeys_.push_back({key, shift, 0});
+    handleQueuedKeys();
+}
+
+void HeadlessDriver::hold(Key key, int repeats) {
+    queuedKeys_.push_back({key, false, repeats});
+    handleQueuedKeys();
+}
+
+void HeadlessDriver::handleQueuedKeys() {
+    if (std::exchange(handlingInput_, true)) {
+        return; // the keystroke waits for the input being handled
+    }
+    // The message loop: each keystroke in turn goes to the window that is
+    // active when it is taken from the queue.
+    while (!queuedKeys_.empty() && !programEnded()) {
+        const Keystroke next = queuedKeys_.front();
+        queuedKeys_.pop_front();
+        Form* form = activeForm();
+        if (form == nullptr) {
+            continue;
+        }
+        form->keyDown(next.key, next.shift, false);
+        for (int repeat = 0; repeat < next.repeats; ++repeat) {
+            form->keyDown(next.key, next.shift, true);
+        }
+        // The release goes to whichever window is active by then.
+        if (Form* releasedOn = activeForm(); releasedOn != nullptr) {
+            releasedOn->keyUp(next.key);
+        }
+    }
+    handlingInput_ = false;
 }
 
 bool HeadlessDriver::drag(Form& form, TwipPoint point, int buttons) {

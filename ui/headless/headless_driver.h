@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,16 @@ public:
     int messageBox(const std::string& text, const std::string& title, std::uint32_t style,
                    const Form* owner = nullptr) override;
     void pause(std::uint32_t rounds) override;
+    void dropQueuedKeys() override { queuedKeys_.clear(); }
+    bool focusCuesAlwaysShown() const override { return focusCuesAlways_; }
     int run() override { return 0; }
+
+    // --- The machine under test
+    // The system's setting that shows focus cues at all times.
+    void setFocusCuesAlwaysShown(bool always) { focusCuesAlways_ = always; }
+    // Runs at each pause of an operation's progress bar: the user acting
+    // while the operation runs.
+    std::function<void()> onPause;
 
     // --- The executable under test: a picture resource it carries.
     void addPictureResource(int id) { resources_.push_back(id); }
@@ -37,6 +47,16 @@ public:
     // Presses `buttons` at the point and moves; true when the window was
     // handed to the system to be dragged.
     bool drag(Form& form, TwipPoint point, int buttons);
+    // The form that takes the keyboard: the one shown last that is still
+    // visible and enabled, or nullptr.
+    Form* activeForm() const;
+    // Presses and releases `key` on the active form. A key typed while a
+    // handler of earlier input runs waits, as in a message queue, and is
+    // handled once that input is, unless the program drops it meanwhile.
+    void type(Key key, bool shift = false);
+    // Holds `key` down for `repeats` repeats of the keyboard, then releases it.
+    void hold(Key key, int repeats);
+
     // Fires the timer once, as its interval passing would.
     void fireTimer(Timer& timer);
     // Fires every running timer of every loaded form, one interval at a
@@ -63,7 +83,20 @@ public:
     int pauseCount() const { return pauseCount_; }
 
 private:
+    struct Keystroke {
+        Key key;
+        bool shift;
+        int repeats;
+    };
+    // Handles the queued keystrokes in order, unless earlier input is being
+    // handled: they then wait for it.
+    void handleQueuedKeys();
+
     std::vector<Form*> forms_;
+    std::vector<Form*> shownOrder_; // last shown last
+    std::deque<Keystroke> queuedKeys_;
+    bool handlingInput_ = false;
+    bool focusCuesAlways_ = false;
     std::vector<int> resources_;
     std::vector<const Form*> drags_;
     std::deque<int> answers_;

@@ -16,9 +16,21 @@ namespace {
 // IDCANCEL, so Enter and Escape never reach a control by its number.
 constexpr int kFirstChildId = 100;
 
-bool HasWindow(ControlKind kind) {
-    return kind != ControlKind::HotArea && kind != ControlKind::TextLabel;
+// Text labels are drawn on the picture. A hot area that can take the focus
+// gets a window of its own, so that the system's focus and accessibility
+// know it; the others stay windowless.
+bool HasWindow(const Control& control) {
+    switch (control.kind()) {
+    case ControlKind::TextLabel:
+        return false;
+    case ControlKind::HotArea:
+        return control.tabIndex() >= 0 && static_cast<bool>(control.onClick);
+    default:
+        return true;
+    }
 }
+
+constexpr char kChildOwnerProperty[] = "TarrowChildControls";
 
 const Frame* FrameOf(const Control* control) {
     if (control->kind() != ControlKind::OptionButton) {
@@ -47,6 +59,10 @@ WindowKind KindOf(ControlKind kind) {
     case ControlKind::ProgressBar:
         return {PROGRESS_CLASSA, 0};
     case ControlKind::HotArea:
+        // Owner-drawn, so the system draws nothing of it: the form paints
+        // the picture there, and the focus over it. Screen readers take an
+        // owner-drawn button for a push button.
+        return {"BUTTON", BS_OWNERDRAW | WS_TABSTOP};
     case ControlKind::TextLabel:
         break;
     }
@@ -64,6 +80,8 @@ std::string CaptionOf(const Control& control) {
     case ControlKind::Frame:
         return static_cast<const Frame&>(control).caption();
     case ControlKind::HotArea:
+        // The name a screen reader reads; an owner-drawn button shows none.
+        return static_cast<const HotArea&>(control).accessibleName();
     case ControlKind::TextLabel:
     case ControlKind::ProgressBar:
         break;
@@ -145,10 +163,42 @@ WPARAM CheckOf(const Control& control) {
 
 } // namespace
 
+LRESULT CALLBACK ChildControls::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<ChildControls*>(GetPropA(window, kChildOwnerProperty));
+    const Child* child = self != nullptr ? self->find(window) : nullptr;
+    if (child == nullptr) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    const WNDPROC original = child->original;
+    const bool hotArea = child->control->kind() == ControlKind::HotArea;
+    switch (message) {
+    case WM_NCHITTEST:
+        // The mouse goes through a hot area to the form, whose click rules
+        // hold for it as for the windowless ones.
+        if (hotArea) {
+            return HTTRANSPARENT;
+        }
+        break;
+    case WM_ERASEBKGND:
+        if (hotArea) {
+            return 1; // drawn whole on WM_DRAWITEM
+        }
+        break;
+    case WM_SETFOCUS:
+        if (self->onFocus) {
+            self->onFocus(*child->control);
+        }
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcA(original, window, message, wParam, lParam);
+}
+
 void ChildControls::create(HWND parent, const Form& form, const Dpi& dpi, FontCache& fonts) {
     std::vector<Control*> ordered;
     for (const auto& control : form.controls()) {
-        if (HasWindow(control->kind())) {
+        if (HasWindow(*control)) {
             ordered.push_back(control.get());
         }
     }
@@ -195,7 +245,13 @@ void ChildControls::create(HWND parent, const Form& form, const Dpi& dpi, FontCa
         if (HFONT font = fonts.get(FontOf(*control)); font != nullptr) {
             SendMessageA(window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
-        children_.push_back({control, std::move(window), POINT{rect.left, rect.top}, {}});
+        // Every child passes through this object's procedure first, which
+        // tells the form where the focus went.
+        HWND raw = window.get();
+        SetPropA(raw, kChildOwnerProperty, this);
+        const auto original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            raw, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChildControls::Procedure)));
+        children_.push_back({control, std::move(window), POINT{rect.left, rect.top}, {}, original});
         update(*control);
     }
     // A frame lies under the controls inside it, which paint themselves over
@@ -208,6 +264,17 @@ void ChildControls::create(HWND parent, const Form& form, const Dpi& dpi, FontCa
     }
 }
 
+void ChildControls::destroy() {
+    // Each window gets its own procedure back before it goes, so none of
+    // its last messages reaches this object half taken down.
+    for (Child& child : children_) {
+        SetWindowLongPtrA(child.window.get(), GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(child.original));
+        RemovePropA(child.window.get(), kChildOwnerProperty);
+    }
+    children_.clear();
+}
+
 const ChildControls::Child* ChildControls::find(const Control& control) const {
     for (const Child& child : children_) {
         if (child.control == &control) {
@@ -217,8 +284,8 @@ const ChildControls::Child* ChildControls::find(const Control& control) const {
     return nullptr;
 }
 
-ChildControls::Child* ChildControls::find(HWND window) {
-    for (Child& child : children_) {
+const ChildControls::Child* ChildControls::find(HWND window) const {
+    for (const Child& child : children_) {
         if (child.window.get() == window) {
             return &child;
         }
@@ -271,19 +338,8 @@ void ChildControls::update(const Control& control) {
     }
 }
 
-HWND ChildControls::firstTabStop() const {
-    // The children are in tab order.
-    for (const Child& child : children_) {
-        const bool tabStop = (GetWindowLongA(child.window.get(), GWL_STYLE) & WS_TABSTOP) != 0;
-        if (tabStop && child.control->visible() && child.control->enabled()) {
-            return child.window.get();
-        }
-    }
-    return nullptr;
-}
-
 HBRUSH ChildControls::background(HWND window, const PictureSurface& surface) {
-    Child* child = find(window);
+    auto* child = const_cast<Child*>(find(window));
     if (child == nullptr || surface.empty()) {
         return nullptr;
     }

@@ -1,7 +1,9 @@
 // The real child windows of a form: command buttons, check boxes, frames,
-// option buttons and progress bars. They are made in tab order, so Tab walks
-// through them, and follow their controls' state; the controls themselves
-// keep that state and change it on a click.
+// option buttons, progress bars, and a transparent button for each hot area
+// that takes the focus. They are made in tab order and follow their
+// controls' state; the controls themselves keep that state and change it on
+// a click. The form decides where the focus goes; a child the system gives
+// the focus to says so through onFocus.
 #pragma once
 
 #include "ui/controls.h"
@@ -11,6 +13,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 namespace ui {
@@ -30,7 +33,8 @@ public:
     // Makes the windows for the windowed controls of `form` inside `parent`.
     void create(HWND parent, const Form& form, const Dpi& dpi, FontCache& fonts);
     // Destroys the windows; done before the form window goes.
-    void destroy() { children_.clear(); }
+    void destroy();
+    std::function<void(Control&)> onFocus;
 
     // The control that owns `window`, or nullptr.
     Control* controlOf(HWND window) const;
@@ -40,8 +44,6 @@ public:
     HWND windowOf(const Control& control) const;
     // Shows the control's current state on its window.
     void update(const Control& control);
-    // The visible, enabled tab stop with the lowest tab index, or nullptr.
-    HWND firstTabStop() const;
 
     // The brush that paints the background of `window` where it lies on the
     // picture: the picture's colour at the window's top-left corner. Null
@@ -56,9 +58,11 @@ private:
         WindowHandle window;
         POINT origin; // top-left corner in the form's client area
         BrushHandle background;
+        WNDPROC original; // the window class's own procedure
     };
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     const Child* find(const Control& control) const;
-    Child* find(HWND window);
+    const Child* find(HWND window) const;
 
     std::vector<Child> children_; // in tab order
 };

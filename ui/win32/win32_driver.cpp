@@ -41,12 +41,14 @@ void InitCommonControlClasses() {
 
 Win32Driver::Win32Driver(platform::Platform& platform)
     : Driver(platform), oleInitialized_(SUCCEEDED(OleInitialize(nullptr))),
-      dpi_(win32::Dpi::OfScreen()), fonts_(dpi_) {
+      dpi_(win32::Dpi::OfScreen()), fonts_(dpi_),
+      annotations_(std::make_unique<win32::AccessibleAnnotations>()) {
     InitCommonControlClasses();
 }
 
 Win32Driver::~Win32Driver() {
     hiddenOwner_.reset();
+    annotations_.reset();
     if (oleInitialized_) {
         OleUninitialize();
     }
@@ -75,7 +77,20 @@ int Win32Driver::messageBox(const std::string& text, const std::string& title, s
     if (owner != nullptr && owner->native() != nullptr) {
         ownerWindow = static_cast<const win32::Win32Window*>(owner->native())->hwnd();
     }
+    // A key pressed before the box shows would answer it.
+    dropQueuedKeys();
     return MessageBoxA(ownerWindow, text.c_str(), title.c_str(), style);
+}
+
+void Win32Driver::dropQueuedKeys() {
+    MSG message{};
+    while (PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+}
+
+bool Win32Driver::focusCuesAlwaysShown() const {
+    BOOL always = FALSE;
+    return SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &always, 0) && always;
 }
 
 PaceClock::TimePoint Win32Driver::SystemClock::now() {
@@ -116,11 +131,9 @@ int Win32Driver::run() {
             exitCode = 1;
             break;
         }
-        // Tab, the arrow keys, Space and Enter move between and press the
-        // controls of the active form, as in a dialog.
-        HWND active = GetActiveWindow();
-        if (active != nullptr && win32::Win32Window::IsFormWindow(active) &&
-            IsDialogMessageA(active, &message)) {
+        // Tab, the arrow keys, Enter, Space and Esc go to the form, which
+        // moves its focus and presses its controls as a dialog would.
+        if (win32::Win32Window::HandleKey(message)) {
             continue;
         }
         TranslateMessage(&message);

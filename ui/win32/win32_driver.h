@@ -6,6 +6,7 @@
 
 #include "ui/driver.h"
 #include "ui/pacer.h"
+#include "ui/win32/accessible_annotations.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/font_cache.h"
 #include "ui/win32/gdi_handles.h"
@@ -35,6 +36,8 @@ public:
                    const Form* owner = nullptr) override;
     void beginPacing() override;
     void pause(std::uint32_t rounds) override;
+    void dropQueuedKeys() override;
+    bool focusCuesAlwaysShown() const override;
     // Runs the message loop until WM_QUIT and returns its exit code. An
     // exception that escaped a form's event is thrown again from here.
     int run() override;
@@ -42,6 +45,7 @@ public:
     // --- For the windows of this driver
     const win32::Dpi& dpi() const { return dpi_; }
     win32::FontCache& fonts() { return fonts_; }
+    const win32::AccessibleAnnotations& annotations() const { return *annotations_; }
     // A hidden window that owns the forms kept out of the taskbar.
     HWND hiddenOwner();
     // Called by a window procedure when an event threw: the exception is
@@ -64,6 +68,8 @@ private:
     Pacer pacer_{clock_};
     win32::Dpi dpi_;
     win32::FontCache fonts_;
+    // Made once OLE is ready, and let go before OLE ends.
+    std::unique_ptr<win32::AccessibleAnnotations> annotations_;
     win32::WindowHandle hiddenOwner_;
     std::exception_ptr failure_;
 };

@@ -1,6 +1,7 @@
 #include "ui/win32/win32_window.h"
 
 #include "ui/form.h"
+#include "ui/win32/focus_frame.h"
 #include "ui/win32/picture_loader.h"
 #include "ui/win32/placement.h"
 #include "ui/win32/win32_driver.h"
@@ -9,6 +10,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
+#include <utility>
 
 namespace ui::win32 {
 
@@ -68,6 +71,29 @@ POINT PointOf(LPARAM lParam) {
     return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
 
+std::optional<Key> KeyOf(WPARAM virtualKey) {
+    switch (virtualKey) {
+    case VK_TAB:
+        return Key::Tab;
+    case VK_RETURN:
+        return Key::Enter;
+    case VK_SPACE:
+        return Key::Space;
+    case VK_ESCAPE:
+        return Key::Escape;
+    case VK_LEFT:
+        return Key::Left;
+    case VK_RIGHT:
+        return Key::Right;
+    case VK_UP:
+        return Key::Up;
+    case VK_DOWN:
+        return Key::Down;
+    default:
+        return std::nullopt;
+    }
+}
+
 // --- The window class
 
 ATOM FormClass(WNDPROC procedure) {
@@ -102,6 +128,26 @@ bool Win32Window::IsFormWindow(HWND window) {
     return atom != 0 && GetClassLongA(window, GCW_ATOM) == atom;
 }
 
+bool Win32Window::HandleKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN && message.message != WM_KEYUP) {
+        return false;
+    }
+    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    if (root == nullptr || !IsFormWindow(root) || !KeyOf(message.wParam)) {
+        return false;
+    }
+    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(root, GWLP_USERDATA));
+    if (self == nullptr) {
+        return false;
+    }
+    try {
+        self->key(message.message, message.wParam, message.lParam);
+    } catch (...) {
+        self->driver_.failed(std::current_exception());
+    }
+    return true;
+}
+
 WindowHandle Win32Window::CreateHiddenOwner() {
     if (FormClass(&Win32Window::Procedure) == 0) {
         return {};
@@ -129,8 +175,22 @@ Win32Window::Win32Window(Win32Driver& driver, Form& form) : driver_(driver), for
     if (!window_) {
         return;
     }
+    children_.onFocus = [this](Control& control) { form_.focusFromSystem(control); };
     children_.create(hwnd_, form, driver.dpi(), driver.fonts());
     tips_.create(hwnd_, form, driver.dpi());
+    driver.annotations().annotateForm(hwnd_, design);
+    for (const auto& control : form.controls()) {
+        if (HWND child = children_.windowOf(*control);
+            child != nullptr && control->kind() == ControlKind::HotArea) {
+            driver.annotations().annotateHotArea(child);
+        }
+    }
+    // Focus cues start hidden, as in a dialog opened with the mouse, unless
+    // the system always shows them; the form says when the keyboard is used.
+    if (!form.focusCuesShown()) {
+        SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL),
+                     0);
+    }
     rebuildSurface();
 }
 
@@ -148,6 +208,12 @@ Win32Window::~Win32Window() {
         ReleaseCapture();
     }
     tips_.destroy();
+    for (const auto& control : form_.controls()) {
+        if (HWND child = children_.windowOf(*control); child != nullptr) {
+            driver_.annotations().forget(child);
+        }
+    }
+    driver_.annotations().forget(hwnd_);
     children_.destroy();
     window_.reset();
 }
@@ -180,7 +246,48 @@ void Win32Window::formChanged(FormChange what) {
     case FormChange::Caption:
         SetWindowTextA(hwnd_, form_.caption().c_str());
         break;
+    case FormChange::Focus:
+        showFocus();
+        break;
     }
+}
+
+void Win32Window::showFocus() {
+    if (form_.focusCuesShown()) {
+        // Real controls draw their own focus once the window says so; Wine
+        // answers WM_QUERYUISTATE with 0 whatever was sent, and the form
+        // keeps the state itself.
+        SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    }
+    if (GetActiveWindow() == hwnd_) {
+        const Control* focus = form_.focus();
+        HWND child = focus != nullptr ? children_.windowOf(*focus) : nullptr;
+        HWND target = child != nullptr ? child : hwnd_;
+        if (GetFocus() != target) {
+            // A button that gets the focus may tell of a click (an option
+            // button does, under some systems): the focus moving is none.
+            settingFocus_ = true;
+            SetFocus(target);
+            settingFocus_ = false;
+        }
+    }
+    const Control* framed = form_.focusCuesShown() ? form_.focus() : nullptr;
+    if (framed != nullptr && framed->kind() != ControlKind::HotArea) {
+        framed = nullptr; // real controls draw their own
+    }
+    if (framed != framed_) {
+        const Control* previous = std::exchange(framed_, framed);
+        redrawHotArea(previous);
+        redrawHotArea(framed_);
+    }
+}
+
+void Win32Window::redrawHotArea(const Control* control) {
+    if (control == nullptr) {
+        return;
+    }
+    const RECT rect = driver_.dpi().toPixels(control->rect());
+    RedrawWindow(hwnd_, &rect, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void Win32Window::show() {
@@ -197,21 +304,22 @@ void Win32Window::show() {
     }
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
-    if (HWND first = children_.firstTabStop(); first != nullptr) {
-        SetFocus(first);
-    }
+    // The form put the focus on its first tab stop.
+    showFocus();
     UpdateWindow(hwnd_);
 }
 
 void Win32Window::controlChanged(Control& control) {
+    if (control.kind() == ControlKind::HotArea) {
+        tips_.update(static_cast<const HotArea&>(control));
+        // Hot areas draw nothing but the focus: the picture stays as it was.
+        children_.update(control);
+        showFocus();
+        return;
+    }
     if (children_.has(control)) {
         // A bar that an operation moves is painted by the driver's pacing.
         children_.update(control);
-        return;
-    }
-    if (control.kind() == ControlKind::HotArea) {
-        tips_.update(static_cast<const HotArea&>(control));
-        // Hot areas draw nothing: the picture stays as it was.
         return;
     }
     const RECT rect = driver_.dpi().toPixels(control.rect());
@@ -296,6 +404,10 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         command(wParam, lParam);
         return 0;
+    case WM_DRAWITEM:
+        // The hot areas' windows: the form's own painting shows the picture
+        // and the focus there.
+        return TRUE;
     case WM_TIMER: {
         const auto& timers = form_.timers();
         if (wParam >= 1 && wParam <= timers.size()) {
@@ -304,13 +416,10 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_ACTIVATE:
-        // Keep the focused control across deactivation, as dialogs do.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            lastFocus_ = focus != nullptr && IsChild(hwnd_, focus) ? focus : nullptr;
-        } else if (lastFocus_ != nullptr && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) &&
-                   IsWindowEnabled(lastFocus_)) {
-            SetFocus(lastFocus_);
+        // The form keeps its focus across deactivation, as dialogs do; the
+        // system's focus follows it when the window is active again.
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            showFocus();
             return 0;
         }
         break;
@@ -349,6 +458,18 @@ void Win32Window::paint() {
         surface_.paint(dc, paint.area());
     }
     drawTextLabels(dc, paint.area());
+    drawFocus(dc, paint.area());
+}
+
+void Win32Window::drawFocus(HDC dc, const RECT& area) {
+    if (framed_ == nullptr || !framed_->visible()) {
+        return;
+    }
+    const RECT rect = driver_.dpi().toPixels(framed_->rect());
+    RECT overlap{};
+    if (IntersectRect(&overlap, &rect, &area)) {
+        DrawFocusFrame(dc, rect, driver_.dpi());
+    }
 }
 
 void Win32Window::drawTextLabels(HDC dc, const RECT& area) {
@@ -416,11 +537,28 @@ void Win32Window::mouseMove(WPARAM wParam, LPARAM lParam) {
 }
 
 void Win32Window::command(WPARAM wParam, LPARAM lParam) {
-    if (HIWORD(wParam) != BN_CLICKED || lParam == 0) {
+    if (HIWORD(wParam) != BN_CLICKED || lParam == 0 || settingFocus_ || !form_.takesInput()) {
         return;
     }
+    // A click with the mouse on a real control, or a press by an
+    // accessibility tool (BM_CLICK) on any child.
     if (Control* control = children_.controlOf(reinterpret_cast<HWND>(lParam))) {
         control->click();
+        driver_.dropQueuedKeys();
+    }
+}
+
+void Win32Window::key(UINT message, WPARAM wParam, LPARAM lParam) {
+    const std::optional<Key> pressed = KeyOf(wParam);
+    if (!pressed) {
+        return;
+    }
+    if (message == WM_KEYDOWN) {
+        // Bit 30: the key was down before, so this is the keyboard's repeat.
+        const bool repeat = (lParam & (1L << 30)) != 0;
+        form_.keyDown(*pressed, GetKeyState(VK_SHIFT) < 0, repeat);
+    } else {
+        form_.keyUp(*pressed);
     }
 }
 

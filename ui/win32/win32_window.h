@@ -41,6 +41,10 @@ public:
 
     // Whether `window` is the window of a form (of any driver).
     static bool IsFormWindow(HWND window);
+    // Hands a key message for a form window or one of its children to its
+    // form: true when the form took it (Tab, Enter, Space, Esc, the
+    // arrows), which then goes no further; the dialog manager is not used.
+    static bool HandleKey(const MSG& message);
     // A hidden top-level window of the form class that does nothing; forms
     // it owns stay out of the taskbar.
     static WindowHandle CreateHiddenOwner();
@@ -53,6 +57,12 @@ private:
     void rebuildSurface();
     void paint();
     void drawTextLabels(HDC dc, const RECT& area);
+    void drawFocus(HDC dc, const RECT& area);
+    // Shows the form's focus: the system's focus on the focused control's
+    // window (or the form's own), the frame drawn where it was and is.
+    void showFocus();
+    void redrawHotArea(const Control* control);
+    void key(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT controlBackground(HDC dc, HWND child, UINT message, WPARAM wParam, LPARAM lParam);
     void mouseButton(UINT message, LPARAM lParam);
     void mouseMove(WPARAM wParam, LPARAM lParam);
@@ -71,8 +81,9 @@ private:
     // Where the last button went down, in client pixels: the system reports
     // a move there after a click, which must not count as a drag.
     std::optional<POINT> lastPress_;
-    // The child that had the focus when the window was last deactivated.
-    HWND lastFocus_ = nullptr;
+    // The control whose focus frame is drawn, if any.
+    const Control* framed_ = nullptr;
+    bool settingFocus_ = false;
 };
 
 } // namespace ui::win32
