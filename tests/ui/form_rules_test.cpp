@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+#include <vector>
+
 namespace tarrow::testing {
 namespace {
 
@@ -119,6 +123,146 @@ TEST_F(FormRules, AProgressBarNeverGoesBeyondItsMax) {
     EXPECT_TRUE(form.bar.setMax(5.0f));
     EXPECT_FALSE(form.bar.setMax(0.0f));
     EXPECT_EQ(form.bar.max(), 5.0f);
+}
+
+// Three hot areas in tab order, a fourth without an action, and a surface
+// that Esc clicks.
+class KeysForm : public ui::Form {
+public:
+    explicit KeysForm(ui::Driver& driver)
+        : Form(driver, {"Keys",
+                        "",
+                        ui::BorderStyle::None,
+                        {3000, 3000},
+                        ui::Placement::WindowsDefault,
+                        true,
+                        false,
+                        {"Keys", "", {ui::Key::Escape}, ""}}) {
+        for (int i = 0; i < 3; ++i) {
+            auto& area =
+                add<ui::HotArea>("Area" + std::to_string(i), ui::TwipRect{i * 1000, 0, 900, 900});
+            area.onClick = [this, i] { ++clicks[static_cast<std::size_t>(i)]; };
+            // Added in one order, tabbed through in another: 2, 0, 1.
+            area.setTabIndex((i + 1) % 3);
+            areas.push_back(&area);
+        }
+        idle = &add<ui::HotArea>("Idle", ui::TwipRect{0, 1000, 900, 900});
+        idle->setTabIndex(0);
+    }
+    std::vector<ui::HotArea*> areas;
+    ui::HotArea* idle = nullptr;
+    std::array<int, 3> clicks{};
+    int surfaceClicks = 0;
+
+protected:
+    void onClick() override { ++surfaceClicks; }
+};
+
+// The keyboard's rules on one form, each case from a freshly shown form: a
+// sequence of key events, then where the focus is and what acted.
+TEST(KeyboardRules, FocusMovesInTabOrderAndEachPressActsOnceOnRelease) {
+    enum Event {
+        Tab,
+        BackTab,
+        EnterDown,
+        EnterRepeat,
+        EnterUp,
+        EscDown,
+        EscUp,
+        Disable,
+        Enable,
+        HideFocused,
+        HideFirst
+    };
+    struct Case {
+        const char* what;
+        std::vector<Event> events;
+        int focus; // index into areas; -1 none
+        std::array<int, 3> clicks;
+        int surfaceClicks;
+    };
+    const Case cases[] = {
+        {"the first in tab order has the focus", {}, 2, {0, 0, 0}, 0},
+        {"Tab follows the tab indexes", {Tab}, 0, {0, 0, 0}, 0},
+        {"and wraps", {Tab, Tab, Tab}, 2, {0, 0, 0}, 0},
+        {"Shift+Tab wraps backwards", {BackTab}, 1, {0, 0, 0}, 0},
+        {"Enter acts on its release", {EnterDown}, 2, {0, 0, 0}, 0},
+        {"once", {EnterDown, EnterUp, EnterUp}, 2, {0, 0, 1}, 0},
+        {"a held key acts once", {EnterDown, EnterRepeat, EnterRepeat, EnterUp}, 2, {0, 0, 1}, 0},
+        {"two presses without a release act once",
+         {EnterDown, EnterDown, EnterUp},
+         2,
+         {0, 0, 1},
+         0},
+        {"a release without its press does nothing", {EnterUp}, 2, {0, 0, 0}, 0},
+        {"a press whose focus moved does nothing", {EnterDown, Tab, EnterUp}, 0, {0, 0, 0}, 0},
+        {"Esc clicks the surface", {EscDown, EscUp}, 2, {0, 0, 0}, 1},
+        {"a disabled form takes no key", {Disable, Tab, EnterDown, EnterUp}, 2, {0, 0, 0}, 0},
+        {"nor a release of a press before", {EnterDown, Disable, EnterUp, Enable}, 2, {0, 0, 0}, 0},
+        {"enabled again, the focus is where it was", {Tab, Disable, Enable}, 0, {0, 0, 0}, 0},
+        {"unless it went meanwhile", {Tab, Disable, HideFocused, Enable}, 2, {0, 0, 0}, 0},
+        {"a hidden area is skipped", {HideFirst, Tab}, 1, {0, 0, 0}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestMachine machine;
+        ui::HeadlessDriver driver{machine.platform()};
+        KeysForm form{driver};
+        form.show();
+        for (Event event : c.events) {
+            switch (event) {
+            case Tab:
+            case BackTab:
+                form.keyDown(ui::Key::Tab, event == BackTab, false);
+                form.keyUp(ui::Key::Tab);
+                break;
+            case EnterDown:
+            case EnterRepeat:
+                form.keyDown(ui::Key::Enter, false, event == EnterRepeat);
+                break;
+            case EnterUp:
+                form.keyUp(ui::Key::Enter);
+                break;
+            case EscDown:
+                form.keyDown(ui::Key::Escape, false, false);
+                break;
+            case EscUp:
+                form.keyUp(ui::Key::Escape);
+                break;
+            case Disable:
+            case Enable:
+                form.setEnabled(event == Enable);
+                break;
+            case HideFocused:
+                form.focus()->setVisible(false);
+                break;
+            case HideFirst:
+                form.areas[2]->setVisible(false);
+                break;
+            }
+        }
+        const ui::Control* expected =
+            c.focus >= 0 ? form.areas[static_cast<std::size_t>(c.focus)] : nullptr;
+        EXPECT_EQ(form.focus(), expected);
+        EXPECT_EQ(form.clicks, c.clicks);
+        EXPECT_EQ(form.surfaceClicks, c.surfaceClicks);
+    }
+}
+
+TEST(KeyboardRules, FocusCuesShowOnceTheKeyboardMovesTheFocusOrAlwaysIfTheSystemSaysSo) {
+    for (const bool always : {false, true}) {
+        TestMachine machine;
+        ui::HeadlessDriver driver{machine.platform()};
+        driver.setFocusCuesAlwaysShown(always);
+        KeysForm form{driver};
+        form.show();
+        EXPECT_EQ(form.focusCuesShown(), always) << "before any key";
+        form.keyDown(ui::Key::Escape, false, false);
+        form.keyUp(ui::Key::Escape);
+        EXPECT_EQ(form.focusCuesShown(), always) << "Esc moves no focus";
+        form.keyDown(ui::Key::Tab, false, false);
+        EXPECT_TRUE(form.focusCuesShown()) << "after Tab";
+    }
 }
 
 } // namespace

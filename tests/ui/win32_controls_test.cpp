@@ -148,27 +148,28 @@ TEST(Win32Controls, KeyboardWalksTheTabOrderAndPressesTheFocusedControl) {
     EXPECT_EQ(settings.okClicks, 1);
     PressKey(driver, VK_TAB);
     EXPECT_EQ(GetFocus(), settings.child(*settings.cancel));
-    // Tab enters the options at the selected one; the arrow keys move
-    // within them and Space selects.
+    // Each option button is a tab stop of its own, and Tab selects none;
+    // the arrow keys move within them and select the one they reach.
+    PressKey(driver, VK_TAB);
+    EXPECT_EQ(GetFocus(), one);
+    EXPECT_TRUE(settings.two->selected());
     PressKey(driver, VK_TAB);
     EXPECT_EQ(GetFocus(), two);
     PressKey(driver, VK_UP);
     EXPECT_EQ(GetFocus(), one);
-    PressKey(driver, VK_SPACE);
     EXPECT_TRUE(settings.one->selected());
     EXPECT_FALSE(settings.two->selected());
     EXPECT_EQ(CheckOf(one), BST_CHECKED);
     EXPECT_EQ(CheckOf(two), BST_UNCHECKED);
     PressKey(driver, VK_TAB);
-    EXPECT_EQ(GetFocus(), settings.child(*settings.check));
+    PressKey(driver, VK_TAB);
+    EXPECT_EQ(GetFocus(), settings.child(*settings.check)) << "Tab wraps";
     PressKey(driver, VK_SPACE);
     EXPECT_EQ(settings.check->value(), ui::CheckState::Checked);
     EXPECT_EQ(settings.checkClicks, 1);
-    // Now Tab enters the options at the first one.
-    for (int i = 0; i < 3; ++i) {
-        PressKey(driver, VK_TAB);
-    }
-    EXPECT_EQ(GetFocus(), one);
+    PressKey(driver, VK_RETURN);
+    EXPECT_EQ(settings.checkClicks, 1) << "Enter presses buttons only";
+    EXPECT_EQ(settings.okClicks, 1);
 }
 
 TEST(Win32Controls, AFormActivatedAgainGivesTheFocusBackToItsControl) {

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <string>
 #include <stdexcept>
 
 namespace tarrow::testing {
@@ -86,6 +88,93 @@ TEST(Win32Input, ClicksReachTheHotAreaUnderThemWhileItIsVisible) {
     SendMessageA(window, WM_RBUTTONUP, 0, At(ClientPixel(rect.center())));
     EXPECT_EQ(hot.clicksA, 3);
     EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// The hot areas of HotAreaForm in the tab order, with their names, and a
+// third without an action, which takes no focus.
+struct TabbedHotAreaForm : HotAreaForm {
+    explicit TabbedHotAreaForm(ui::Driver& driver) : HotAreaForm(driver) {
+        named[0] = &form.place<ui::HotArea>("Named1", first->rect(), "", "First");
+        named[1] = &form.place<ui::HotArea>("Named2", second->rect(), "", "Second");
+        named[0]->onClick = [this] { ++clicksA; };
+        named[1]->onClick = [this] { ++clicksB; };
+        named[0]->setTabIndex(1);
+        named[1]->setTabIndex(0);
+        idle = &form.place<ui::HotArea>("Idle", TwipsOf(0, 150, 20, 20), "", "Idle");
+        idle->setTabIndex(2);
+    }
+    std::array<ui::HotArea*, 2> named{};
+    ui::HotArea* idle = nullptr;
+};
+
+void PostKey(ui::Win32Driver& driver, WPARAM key, int repeats = 0) {
+    HWND target = GetFocus();
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    for (int i = 0; i < repeats; ++i) {
+        PostMessageA(target, WM_KEYDOWN, key, static_cast<LPARAM>(0x40000001u));
+    }
+    PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+    PostQuitMessage(0);
+    driver.run();
+}
+
+std::string TextOf(HWND window) {
+    char text[128] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+// A hot area in the tab order is a transparent owner-drawn button named by
+// its words: it takes the system's focus and a screen reader's press, while
+// the mouse goes through it to the form's click rules.
+TEST(Win32Input, HotAreasTakeTheFocusAndThePressAndLetTheMouseThrough) {
+    ui::Win32Driver driver(RealWindows());
+    TabbedHotAreaForm hot(driver);
+    hot.form.show();
+    HWND window = WindowOf(hot.form);
+    HWND first = ChildOf(hot.form, *hot.named[0]);
+    HWND second = ChildOf(hot.form, *hot.named[1]);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(ChildOf(hot.form, *hot.idle), nullptr) << "no action, no window";
+    EXPECT_EQ(ChildOf(hot.form, *hot.first), nullptr) << "no tab index, no window";
+    EXPECT_EQ(TextOf(first), "First");
+    EXPECT_EQ(StyleOf(first) & BS_TYPEMASK, static_cast<DWORD>(BS_OWNERDRAW));
+    EXPECT_NE(StyleOf(first) & WS_TABSTOP, 0u);
+    EXPECT_EQ(GetFocus(), second) << "the lowest tab index";
+
+    PostKey(driver, VK_TAB);
+    EXPECT_EQ(GetFocus(), first);
+    PostKey(driver, VK_RETURN, 4);
+    EXPECT_EQ(hot.clicksA, 1) << "a held Enter acts once, on its release";
+    PostKey(driver, VK_TAB);
+    EXPECT_EQ(GetFocus(), second) << "wraps";
+    PostKey(driver, VK_SPACE);
+    EXPECT_EQ(hot.clicksB, 1);
+
+    // An accessibility tool's default action is the button's own click.
+    SendMessageA(first, BM_CLICK, 0, 0);
+    EXPECT_EQ(hot.clicksA, 2);
+    hot.form.setEnabled(false);
+    SendMessageA(first, BM_CLICK, 0, 0);
+    EXPECT_EQ(hot.clicksA, 2) << "a disabled form takes no press";
+    hot.form.setEnabled(true);
+
+    // The mouse: the button lets it through to the form.
+    const POINT centre = ClientPixel(hot.named[0]->rect().center());
+    POINT screen = centre;
+    ClientToScreen(window, &screen);
+    EXPECT_EQ(SendMessageA(first, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)),
+              static_cast<LRESULT>(HTTRANSPARENT));
+    RealClick(screen);
+    EXPECT_EQ(hot.clicksA, 3) << "one click, through the form";
+
+    // Hidden, it is no tab stop and its window is hidden too.
+    hot.named[1]->setVisible(false);
+    EXPECT_FALSE(IsWindowVisible(second));
+    EXPECT_EQ(GetFocus(), first) << "the focus leaves a hot area that hides";
+    PostKey(driver, VK_TAB);
+    EXPECT_EQ(GetFocus(), first) << "the only tab stop left";
 }
 
 TEST(Win32Input, APressDraggedOffTheWindowAndReleasedOutsideIsNoClick) {

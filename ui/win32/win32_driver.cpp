@@ -85,6 +85,12 @@ int Win32Driver::messageBox(const std::string& text, const std::string& title, s
 void Win32Driver::dropQueuedKeys() {
     MSG message{};
     while (PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // A quit comes through any filter once it is the only thing
+            // left: it belongs to the message loop, which must still see it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
     }
 }
 
