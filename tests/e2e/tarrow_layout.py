@@ -12,6 +12,16 @@ MAIN_RESTORE = (476, 316)  # Label5
 MAIN_HELP = (144, 452)  # Label8
 MAIN_INFO = (76, 452)  # Label2
 MAIN_EXIT = (24, 456)  # Label1
+# The hot areas as client rectangles (left, top, width, height), by the name
+# a screen reader reads, in their tab order.
+MAIN_HOT_AREAS = {
+    "Rate my current settings": (328, 168, 297, 41),  # Label3
+    "Speed up shutdown": (328, 232, 297, 41),  # Label6, and Label7 over it
+    "Restore original settings": (328, 296, 297, 41),  # Label5
+    "Exit": (0, 432, 49, 49),  # Label1
+    "About": (48, 432, 57, 41),  # Label2
+    "Help": (120, 424, 49, 57),  # Label8
+}
 HELP = (500, 400)  # Form7
 HELP_CLOSE = (16, 388)
 INFO = (300, 239)  # Form3

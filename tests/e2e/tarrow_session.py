@@ -7,7 +7,7 @@ import subprocess
 from pathlib import Path
 
 from tarrow_layout import (CHECK1, COMMAND1, INTRO, INTRO_START, MAIN, MAIN_SETTINGS, PROGRAM,
-                           WORKING)
+                           RATINGS, WORKING)
 
 
 def install_afresh(desktop, scripts, bin_dir, images):
@@ -61,3 +61,13 @@ def apply(desktop, main, option=None, toggle_check=False):
     if took is None:
         raise AssertionError("Retry does not run the speed-up on the main window's bar")
     return took
+
+
+def rating_shown(desktop):
+    """The rating window that shows, by name, and its client window; or
+    (None, None)."""
+    for name, size in RATINGS.items():
+        window = desktop.find_client(*size, caption="")
+        if window is not None:
+            return name, window
+    return None, None

@@ -7,37 +7,12 @@ import time
 import unittest
 
 import e2e_args
+import shutdown_places
 import tarrow_session
+from shutdown_places import HKCU_DESKTOP, PLACES, SETUP, SOUND_KEY
 from tarrow_layout import (CHECK1, COMMAND1, COMMAND2, MAIN_RATE, MAIN_RESTORE, MAIN_SETTINGS,
-                           NOTICE, OPTION1, OPTION2, RATINGS, WORKING)
+                           NOTICE, OPTION1, OPTION2, WORKING)
 from wine_desktop import desktop_for
-
-HKCU_DESKTOP = r"HKCU\Control Panel\Desktop"
-SOUND_KEY = r"HKCU\AppEvents\Schemes\Apps\.Default\SystemExit\.Current"
-NAMES = ["HungAppTimeout", "PowerOffTimeOut", "WaitToKillAppTimeout", "WaitToKillServiceTimeout"]
-SERVICE = ["WaitToKillServiceTimeout"]
-PLACES = [
-    (0, r"HKCU\Control Panel\Desktop", NAMES),
-    (1, r"HKLM\SYSTEM\ControlSet001\Control", SERVICE),
-    (2, r"HKLM\SYSTEM\ControlSet002\Control", SERVICE),
-    (3, r"HKU\.DEFAULT\Control Panel\Desktop", NAMES),
-    (4, r"HKU\S-1-5-19\Control Panel\Desktop", NAMES),
-    (5, r"HKU\S-1-5-20\Control Panel\Desktop", NAMES),
-    (6, r"HKU\S-1-5-21-299502267-362288127-839522115-1003\Control Panel\Desktop", NAMES),
-    (7, r"HKU\S-1-5-18\Control Panel\Desktop", NAMES),
-]
-# What the test puts at the places it makes; the others stay missing.
-SETUP = {
-    (0, "HungAppTimeout"): "5000",
-    (0, "WaitToKillAppTimeout"): "20 000",
-    (0, "WaitToKillServiceTimeout"): "2000",
-    (1, "WaitToKillServiceTimeout"): "20000",
-    (3, "HungAppTimeout"): "4000",
-    (3, "PowerOffTimeOut"): "60",
-    (3, "WaitToKillAppTimeout"): "200 ",
-    (3, "WaitToKillServiceTimeout"): "3000",
-}
-MADE = {0, 1, 3}
 
 ARGS = None
 
@@ -53,19 +28,9 @@ class TarrowOperations(unittest.TestCase):
         d = self.desktop
         d.end_all("Tarrow.exe")
         tarrow_session.install_afresh(d, ARGS.scripts, ARGS.bin, ARGS.images)
-        for index, key, names in PLACES:
-            if index in MADE:
-                for name in names:
-                    d.reg_delete(key, name)
-            elif index in (1, 2):
-                d.reg_delete(key.rsplit("\\", 1)[0])
-        for (index, name), text in SETUP.items():
-            d.reg_set(PLACES[index][1], name, text)
-        d.reg_set_default(SOUND_KEY, "tada.wav")
-        d.reg_delete(r"HKCU\Consol")
-        d.reg_delete(HKCU_DESKTOP, "Beforce")
-        self.existing = {index for index, key, _ in PLACES if d.reg_key_exists(key)}
-        self.assertEqual(self.existing & {0, 1, 2, 3}, MADE, "the places the test made")
+        self.existing = shutdown_places.set_up(d)
+        self.assertEqual(self.existing & {0, 1, 2, 3}, shutdown_places.MADE,
+                         "the places the test made")
 
     def tearDown(self):
         self.desktop.end_all("Tarrow.exe")
@@ -78,13 +43,7 @@ class TarrowOperations(unittest.TestCase):
         return tarrow_session.open_settings(self.desktop, main)
 
     def pairs(self):
-        """Every pair as stored: its text, or None where absent."""
-        pairs = {}
-        for index, key, names in PLACES:
-            values = self.desktop.reg_texts(key)
-            for name in names:
-                pairs[(index, name)] = values.get(name.lower())
-        return pairs
+        return shutdown_places.pairs(self.desktop)
 
     def saved_text(self):
         """informationS.dat as it must be: the values from before, in the
@@ -101,13 +60,6 @@ class TarrowOperations(unittest.TestCase):
 
     def apply(self, main, option, toggle_check):
         return tarrow_session.apply(self.desktop, main, option, toggle_check)
-
-    def rating_shown(self):
-        for name, size in RATINGS.items():
-            window = self.desktop.find_client(*size, caption="")
-            if window is not None:
-                return name, window
-        return None, None
 
     # --- tests
     def test_cancel_in_the_warning_changes_nothing(self):
@@ -198,7 +150,7 @@ class TarrowOperations(unittest.TestCase):
                 self.assertLess(took, 5000)
                 name, window = None, None
                 for _ in range(25):
-                    name, window = self.rating_shown()
+                    name, window = tarrow_session.rating_shown(self.desktop)
                     if window is not None:
                         break
                     time.sleep(0.2)

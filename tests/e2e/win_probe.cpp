@@ -12,8 +12,9 @@
 //                                   name|kind|data as hex digits; exits 1 when
 //                                   the key cannot be opened. Wine's reg prints
 //                                   stray bytes for a string of zero bytes.
-//   win_probe time-bar click X Y    clicks the screen point, or presses a
-//   win_probe time-bar press TITLE BUTTON   dialog's button, then waits for
+//   win_probe time-bar click X Y    clicks the screen point, presses a
+//   win_probe time-bar press TITLE BUTTON   dialog's button, or presses the
+//   win_probe time-bar keys KEY...  keys as `keys` does, then waits for
 //                                   Tarrow's progress bar to show and hide
 //                                   again; prints the milliseconds from the
 //                                   click to the bar hidden
@@ -33,12 +34,34 @@
 //                                   closed) sharing it with nobody, prints
 //                                   "holding", and keeps it open SECONDS, as
 //                                   another Tarrow operation holds its lock
+//   win_probe keys KEY...           types the keys into the foreground window
+//                                   through SendInput, each pressed and let go
+//                                   150 ms later, 150 ms after the one before:
+//                                   tab, shift+tab, enter, space, esc, up,
+//                                   down, left, right
+//   win_probe focus                 the window that has the keyboard focus in
+//                                   the foreground window's thread:
+//                                   class<TAB>text
+//   win_probe tab-to TEXT [MOST]    presses Tab, at most MOST times (12), until
+//                                   the focused window's text (the accelerator's
+//                                   & ignored) is TEXT; prints, as `focus` does,
+//                                   each window the focus was on, the last the
+//                                   one it reached
+//   win_probe accessible CAPTION    for each child window of the visible
+//                                   top-level window captioned CAPTION (the
+//                                   foreground one, else the topmost), one a
+//                                   line: its text, then what Active
+//                                   Accessibility answers for its client
+//                                   object: name=, role=, state=, action=
+//                                   (the default action), tab-separated; a
+//                                   call that fails gives its HRESULT
 //
 // Exits 0 when it did what was asked, 1 when what it looked for is not there,
 // and prints "end" as its last line either way.
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <chrono>
 #include <cstdio>
@@ -159,6 +182,350 @@ void Click(int x, int y) {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
+// --- the keyboard, as a person types
+
+struct NamedKey {
+    const char* name;
+    WORD key;
+    bool shifted;
+    bool extended; // the arrow keys sit outside the main block
+};
+
+constexpr NamedKey kKeys[] = {
+    {"tab", VK_TAB, false, false},      {"shift+tab", VK_TAB, true, false},
+    {"enter", VK_RETURN, false, false}, {"space", VK_SPACE, false, false},
+    {"esc", VK_ESCAPE, false, false},   {"up", VK_UP, false, true},
+    {"down", VK_DOWN, false, true},     {"left", VK_LEFT, false, true},
+    {"right", VK_RIGHT, false, true},
+};
+
+// Between a key's press and its release, and between two keys: long enough
+// for a program to tell the press from the release, far too short for the
+// system's key repeat.
+constexpr DWORD kKeyPauseMs = 150;
+
+const NamedKey* FindKey(const std::string& name) {
+    for (const NamedKey& key : kKeys) {
+        if (name == key.name) {
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
+INPUT KeyInput(WORD key, bool extended, bool release) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (extended ? KEYEVENTF_EXTENDEDKEY : 0u) | (release ? KEYEVENTF_KEYUP : 0u);
+    return input;
+}
+
+bool SendInputs(std::vector<INPUT>& inputs) {
+    const UINT count = static_cast<UINT>(inputs.size());
+    return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
+}
+
+// A press, the pause, and the release (Shift held around a shifted key).
+bool Type(const NamedKey& key) {
+    std::vector<INPUT> press, release;
+    if (key.shifted) {
+        press.push_back(KeyInput(VK_SHIFT, false, false));
+    }
+    press.push_back(KeyInput(key.key, key.extended, false));
+    release.push_back(KeyInput(key.key, key.extended, true));
+    if (key.shifted) {
+        release.push_back(KeyInput(VK_SHIFT, false, true));
+    }
+    if (!SendInputs(press)) {
+        return false;
+    }
+    Sleep(kKeyPauseMs);
+    return SendInputs(release);
+}
+
+// Every name is checked before the first key goes: a misspelt one types
+// nothing.
+int TypeKeys(int first, int argc, char** argv) {
+    std::vector<const NamedKey*> keys;
+    for (int i = first; i < argc; ++i) {
+        const NamedKey* key = FindKey(argv[i]);
+        if (key == nullptr) {
+            std::fprintf(stderr, "win_probe: no key \"%s\"\n", argv[i]);
+            return 2;
+        }
+        keys.push_back(key);
+    }
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (i > 0) {
+            Sleep(kKeyPauseMs);
+        }
+        if (!Type(*keys[i])) {
+            std::fprintf(stderr, "win_probe: SendInput refused \"%s\": error %lu\n", keys[i]->name,
+                         GetLastError());
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// The window with the keyboard focus in the foreground window's thread.
+HWND FocusedWindow() {
+    HWND foreground = GetForegroundWindow();
+    if (foreground == nullptr) {
+        return nullptr;
+    }
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info)) {
+        return nullptr;
+    }
+    return info.hwndFocus;
+}
+
+std::string Described(HWND window) {
+    return ClassOf(window) + "\t" + TextOf(window);
+}
+
+int Focus() {
+    HWND focused = FocusedWindow();
+    if (focused == nullptr) {
+        std::fprintf(stderr, "win_probe: no window has the keyboard focus\n");
+        return 1;
+    }
+    std::printf("%s\n", Described(focused).c_str());
+    return 0;
+}
+
+// The focused window once it is another than `before`, or `before` when the
+// focus stays for a second (a window with one tab stop keeps it).
+HWND FocusAfter(HWND before) {
+    const auto until = Clock::now() + std::chrono::seconds(1);
+    HWND focused = FocusedWindow();
+    while (focused == before && Clock::now() < until) {
+        Sleep(10);
+        focused = FocusedWindow();
+    }
+    return focused;
+}
+
+// Prints each window the focus was on, the first before any Tab: the last
+// line is the one it reached, or where it was when the Tabs ran out.
+int TabTo(const std::string& text, int most) {
+    const NamedKey& tab = *FindKey("tab");
+    HWND focused = FocusedWindow();
+    for (int presses = 0;; ++presses) {
+        std::printf("%s\n", focused != nullptr ? Described(focused).c_str() : "(none)");
+        if (focused != nullptr && WithoutAmpersands(TextOf(focused)) == text) {
+            return 0;
+        }
+        if (presses == most) {
+            std::fprintf(stderr, "win_probe: \"%s\" not focused after %d Tabs\n", text.c_str(),
+                         most);
+            return 1;
+        }
+        if (presses > 0) {
+            Sleep(kKeyPauseMs);
+        }
+        if (!Type(tab)) {
+            std::fprintf(stderr, "win_probe: SendInput refused Tab: error %lu\n", GetLastError());
+            return 1;
+        }
+        focused = FocusAfter(focused);
+    }
+}
+
+// --- what a screen reader hears, through Active Accessibility
+
+// The interface's identifier, spelt out here: MinGW's import library gives
+// IID_IAccessible as an import thunk, which the proxy does not recognise.
+constexpr IID kAccessibleInterface{
+    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+class ComApartment {
+public:
+    ComApartment() : started_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComApartment() {
+        if (started_) {
+            CoUninitialize();
+        }
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool started_;
+};
+
+class Accessible {
+public:
+    Accessible() = default;
+    ~Accessible() {
+        if (object_ != nullptr) {
+            object_->Release();
+        }
+    }
+    Accessible(const Accessible&) = delete;
+    Accessible& operator=(const Accessible&) = delete;
+    void** out() { return reinterpret_cast<void**>(&object_); }
+    IAccessible* operator->() const { return object_; }
+
+private:
+    IAccessible* object_ = nullptr;
+};
+
+class OwnedString {
+public:
+    OwnedString() = default;
+    ~OwnedString() { SysFreeString(text_); }
+    OwnedString(const OwnedString&) = delete;
+    OwnedString& operator=(const OwnedString&) = delete;
+    BSTR* out() { return &text_; }
+    BSTR get() const { return text_; }
+
+private:
+    BSTR text_ = nullptr;
+};
+
+class OwnedVariant {
+public:
+    OwnedVariant() { VariantInit(&value_); }
+    ~OwnedVariant() { VariantClear(&value_); }
+    OwnedVariant(const OwnedVariant&) = delete;
+    OwnedVariant& operator=(const OwnedVariant&) = delete;
+    VARIANT* out() { return &value_; }
+    const VARIANT& get() const { return value_; }
+
+private:
+    VARIANT value_;
+};
+
+std::string HresultText(HRESULT result) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(result));
+    return text;
+}
+
+std::string Narrow(BSTR text) {
+    if (text == nullptr) {
+        return "";
+    }
+    const int length = static_cast<int>(SysStringLen(text));
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), size, nullptr, nullptr);
+    return narrow;
+}
+
+// A text property: the text, "(none)" when the object has none (S_FALSE or
+// no string), or the call's failure.
+std::string TextAnswer(HRESULT result, const OwnedString& text) {
+    if (FAILED(result)) {
+        return "(failed " + HresultText(result) + ")";
+    }
+    if (result == S_FALSE || text.get() == nullptr) {
+        return "(none " + HresultText(result) + ")";
+    }
+    return Narrow(text.get());
+}
+
+std::string RoleAnswer(HRESULT result, const VARIANT& role) {
+    if (FAILED(result)) {
+        return "(failed " + HresultText(result) + ")";
+    }
+    if (role.vt == VT_BSTR) {
+        return Narrow(role.bstrVal);
+    }
+    if (role.vt != VT_I4) {
+        return "(variant of type " + std::to_string(role.vt) + ")";
+    }
+    char words[128] = {};
+    GetRoleTextA(static_cast<DWORD>(role.lVal), words, sizeof words);
+    return std::to_string(role.lVal) + " " + words;
+}
+
+std::string StateAnswer(HRESULT result, const VARIANT& state) {
+    if (FAILED(result)) {
+        return "(failed " + HresultText(result) + ")";
+    }
+    if (state.vt != VT_I4) {
+        return "(variant of type " + std::to_string(state.vt) + ")";
+    }
+    const struct {
+        LONG bit;
+        const char* word;
+    } kWords[] = {{STATE_SYSTEM_FOCUSABLE, "focusable"},
+                  {STATE_SYSTEM_FOCUSED, "focused"},
+                  {STATE_SYSTEM_INVISIBLE, "invisible"},
+                  {STATE_SYSTEM_UNAVAILABLE, "unavailable"}};
+    std::string answer = HresultText(state.lVal);
+    for (const auto& word : kWords) {
+        if ((state.lVal & word.bit) != 0) {
+            answer += std::string(" ") + word.word;
+        }
+    }
+    return answer;
+}
+
+std::string AccessibleLine(HWND child) {
+    std::string line = TextOf(child);
+    Accessible object;
+    const HRESULT made = AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT),
+                                                    kAccessibleInterface, object.out());
+    if (FAILED(made)) {
+        return line + "\t(no object: " + HresultText(made) + ")";
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    OwnedString name, action;
+    OwnedVariant role, state;
+    line += "\tname=" + TextAnswer(object->get_accName(self, name.out()), name);
+    line += "\trole=" + RoleAnswer(object->get_accRole(self, role.out()), role.get());
+    line += "\tstate=" + StateAnswer(object->get_accState(self, state.out()), state.get());
+    line += "\taction=" + TextAnswer(object->get_accDefaultAction(self, action.out()), action);
+    return line;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM found) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+    return TRUE;
+}
+
+// The visible top-level window captioned CAPTION: the foreground one when it
+// is one of them, else the topmost (windows are listed from the top down).
+HWND CaptionedWindow(const std::string& caption) {
+    HWND foreground = GetForegroundWindow();
+    HWND topmost = nullptr;
+    for (HWND window : VisibleTopLevelWindows()) {
+        if (TextOf(window) == caption) {
+            if (window == foreground) {
+                return window;
+            }
+            if (topmost == nullptr) {
+                topmost = window;
+            }
+        }
+    }
+    return topmost;
+}
+
+int AccessibleChildren(const std::string& caption) {
+    HWND window = CaptionedWindow(caption);
+    if (window == nullptr) {
+        std::fprintf(stderr, "win_probe: no visible window captioned \"%s\"\n", caption.c_str());
+        return 1;
+    }
+    const ComApartment apartment;
+    std::vector<HWND> children;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        std::printf("%s\n", AccessibleLine(child).c_str());
+    }
+    return 0;
+}
+
 // The progress bar of Tarrow's main window: the one window of Tarrow's
 // class captioned "Tarrow" that holds a progress bar.
 HWND TarrowBar() {
@@ -185,6 +552,10 @@ int TimeBar(int argc, char** argv) {
     } else if (how == "press" && argc == 5) {
         if (!Press(argv[3], argv[4])) {
             return 1;
+        }
+    } else if (how == "keys" && argc >= 4) {
+        if (const int typed = TypeKeys(3, argc, argv); typed != 0) {
+            return typed;
         }
     } else {
         return 2;
@@ -346,10 +717,23 @@ int Run(int argc, char** argv) {
     if (command == "hold" && argc == 4) {
         return Hold(argv[2], std::atoi(argv[3]));
     }
+    if (command == "keys" && argc >= 3) {
+        return TypeKeys(2, argc, argv);
+    }
+    if (command == "focus" && argc == 2) {
+        return Focus();
+    }
+    if (command == "tab-to" && (argc == 3 || argc == 4)) {
+        return TabTo(argv[2], argc == 4 ? std::atoi(argv[3]) : 12);
+    }
+    if (command == "accessible" && argc == 3) {
+        return AccessibleChildren(argv[2]);
+    }
     std::fprintf(stderr, "usage: win_probe list | values KEY | press TITLE BUTTON | "
                          "time-bar click X Y | time-bar press TITLE BUTTON | "
-                         "watch CAPTION SECONDS | wait PROGRAM ARGS... | press-all TITLE BUTTON | "
-                         "hold FILE SECONDS\n");
+                         "time-bar keys KEY... | watch CAPTION SECONDS | wait PROGRAM ARGS... | "
+                         "press-all TITLE BUTTON | hold FILE SECONDS | keys KEY... | focus | "
+                         "tab-to TEXT [MOST] | accessible CAPTION\n");
     return 2;
 }
 

@@ -401,6 +401,62 @@ class WineDesktop:
         code, out = self.probe("time-bar", "press", dialog_title, button)
         return int(out.strip()) if code == 0 else None
 
+    # --- the keyboard, through win_probe: SendInput into the foreground
+    # window, the mouse left alone
+    def keys(self, *names: str) -> bool:
+        """Types the keys (win_probe's names: tab, shift+tab, enter, space,
+        esc, up, down, left, right), each let go 150 ms after its press."""
+        return self.probe("keys", *names)[0] == 0
+
+    def focused(self):
+        """(class, text) of the window with the keyboard focus in the
+        foreground window's thread, or None."""
+        code, out = self.probe("focus")
+        line = out.splitlines()[0] if code == 0 and out.strip() else ""
+        return tuple(line.split("\t", 1)) if "\t" in line else None
+
+    def focused_text(self):
+        """The focused window's text, the accelerator's & left out; None
+        when no window has the focus."""
+        focused = self.focused()
+        return focused[1].replace("&", "") if focused else None
+
+    def wait_for_focus(self, text: str, timeout: float = 10.0) -> bool:
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.focused_text() == text:
+                return True
+            time.sleep(0.1)
+        return False
+
+    def tab_to(self, text: str, most: int = 12):
+        """Presses Tab, at most `most` times, until the window captioned
+        `text` has the focus: whether it got there, and the windows the focus
+        was on as "class<TAB>text", the first before any Tab."""
+        code, out = self.probe("tab-to", text, str(most))
+        return code == 0, out.splitlines()
+
+    def time_bar_after_keys(self, *names: str):
+        """Milliseconds from the first key to Tarrow's progress bar hidden
+        again, or None."""
+        code, out = self.probe("time-bar", "keys", *names)
+        return int(out.strip()) if code == 0 else None
+
+    def accessible_children(self, caption: str):
+        """What Active Accessibility tells of each child window of the
+        window captioned `caption`: [(window text, {"name": ..., "role": ...,
+        "state": ..., "action": ...})], each answer as win_probe words it.
+        None when no such window shows."""
+        code, out = self.probe("accessible", caption)
+        if code != 0:
+            return None
+        children = []
+        for line in out.splitlines():
+            text, *answers = line.split("\t")
+            children.append((text, dict(answer.split("=", 1) for answer in answers
+                                        if "=" in answer)))
+        return children
+
     def screenshot(self, window: Window, path: Path):
         if shutil.which("import") is None:
             return False
