@@ -238,6 +238,13 @@ void Win32Window::formChanged(FormChange what) {
         break;
     case FormChange::Enabled:
         EnableWindow(hwnd_, form_.enabled() ? TRUE : FALSE);
+        // A child that hid while this window was still disabled left the
+        // program without an active window, and the keyboard without a
+        // place to go: this window takes it back, as an owner does when
+        // its dialog ends.
+        if (form_.enabled() && form_.visible() && GetActiveWindow() == nullptr) {
+            SetForegroundWindow(hwnd_);
+        }
         break;
     case FormChange::Picture:
         rebuildSurface();
