@@ -1,6 +1,7 @@
 #include "rollback/uninstall_form.h"
 
 #include "manifest/modxpstyle.h"
+#include "rollback/clean_uninstall.h"
 #include "shell/bar_progress.h"
 #include "shell/running_mark.h"
 #include "shutdown/operation_lock.h"
@@ -94,6 +95,11 @@ void UninstallForm::Timer1_Timer() {
     // beside a mark that keeps every apply from clearing it away.
     if (shutdown::Completed(report.outcome)) {
         lock->commit();
+        // Who applied is of no use once everything is back and every marker
+        // is "0"; a marker left set keeps it, so that it is still someone's.
+        if (report.markersCleared) {
+            ForgetWhoApplied(platform);
+        }
         shutdown::LeaveUninstallMark(platform);
     }
     driver().endProgram(ExitCodeOf(report.outcome));

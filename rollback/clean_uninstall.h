@@ -1,0 +1,21 @@
+// What rollback.exe takes away of Tarrow's own once every saved setting is
+// back: AppliedBy, which said whose the saved copy and the markers were, and
+// HKLM\SOFTWARE\Tarrow when nothing else is left in it. After an incomplete
+// restore AppliedBy stays beside the saved files, for it tells whose they are.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace tarrow::rollback {
+
+// Deletes AppliedBy and writes the key to disk, then deletes the key when it
+// holds no value and no subkey. True when AppliedBy is gone; the key that
+// still holds something (the installed package's code, say) stays.
+bool ForgetWhoApplied(platform::Platform& platform);
+
+// Deletes HKLM\SOFTWARE\Tarrow when it holds nothing. True when it is gone
+// or was never there; false when it holds something or could not be looked
+// at.
+bool DeleteTarrowKeyIfEmpty(platform::Platform& platform);
+
+} // namespace tarrow::rollback
