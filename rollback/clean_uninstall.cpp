@@ -2,7 +2,9 @@
 
 #include "platform/handles.h"
 #include "registry/modregistry.h"
+#include "shutdown/account_keys.h"
 #include "shutdown/change_in_force.h"
+#include "shutdown/timeout_places.h"
 
 #include <cstddef>
 #include <string>
@@ -16,6 +18,24 @@ namespace {
 constexpr std::size_t kLastSeparator = shutdown::kTarrowKey.rfind('\\');
 constexpr std::string_view kParentKey = shutdown::kTarrowKey.substr(0, kLastSeparator);
 constexpr std::string_view kOwnKeyName = shutdown::kTarrowKey.substr(kLastSeparator + 1);
+
+// The markers of an account on disk: a cut must not bring back as set, with
+// nobody recorded as theirs, markers that the restore cleared. An account
+// that is gone has none; one out of reach cannot be told.
+bool MarkersOnDisk(platform::Platform& platform, const shutdown::ReachedAccount& account) {
+    if (!account.reached()) {
+        return account.reach == shutdown::HiveReach::Gone;
+    }
+    for (const Marker& marker : {kChangeMarker, kSavedMarker}) {
+        const std::string path = account.keys.path(marker.keyPath);
+        if (!modregistry::FlushKey(platform, account.keys.root, path) &&
+            modregistry::ReadStoredValue(platform, account.keys.root, path, "").found !=
+                modregistry::StoredValue::Found::NoKey) {
+            return false;
+        }
+    }
+    return true;
+}
 
 } // namespace
 
@@ -49,6 +69,16 @@ bool DeleteTarrowKeyIfEmpty(platform::Platform& platform) {
 }
 
 bool ForgetWhoApplied(platform::Platform& platform) {
+    {
+        // The accounts whose markers the restore cleared: the one AppliedBy
+        // names (the owner) and the running one.
+        shutdown::AccountHives hives(platform, shutdown::RunningAccount(platform));
+        const auto appliedBy = shutdown::ReadAppliedBy(platform);
+        if ((appliedBy && !MarkersOnDisk(platform, hives.reach(*appliedBy))) ||
+            !MarkersOnDisk(platform, hives.reachRunning())) {
+            return false;
+        }
+    }
     const std::string key(shutdown::kTarrowKey);
     if (!modregistry::DeleteValue(platform, RegistryRoot::LocalMachine, key,
                                   std::string(shutdown::kAppliedByValue))) {

@@ -8,9 +8,12 @@
 
 namespace tarrow::rollback {
 
-// Deletes AppliedBy and writes the key to disk, then deletes the key when it
-// holds no value and no subkey. True when AppliedBy is gone; the key that
-// still holds something (the installed package's code, say) stays.
+// Writes the markers of the account AppliedBy names and of the running
+// account to disk, then deletes AppliedBy and writes that to disk, then
+// deletes the key when it holds no value and no subkey. True when AppliedBy
+// is gone; false, with AppliedBy kept, when a marker's key could not be
+// written or looked at. A key that still holds something (the installed
+// package's code, say) stays.
 bool ForgetWhoApplied(platform::Platform& platform);
 
 // Deletes HKLM\SOFTWARE\Tarrow when it holds nothing. True when it is gone
