@@ -68,7 +68,10 @@ bool DeleteTarrowKeyIfEmpty(platform::Platform& platform) {
     return platform.RegFlushKey(parent.get()) == platform::kErrorSuccess;
 }
 
-bool ForgetWhoApplied(platform::Platform& platform) {
+bool ForgetWhoApplied(platform::Platform& platform, const shutdown::RestoreReport& report) {
+    if (!shutdown::Completed(report.outcome) || !report.markersCleared) {
+        return false;
+    }
     {
         // The accounts whose markers the restore cleared: the one AppliedBy
         // names (the owner) and the running one.

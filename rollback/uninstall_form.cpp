@@ -95,11 +95,7 @@ void UninstallForm::Timer1_Timer() {
     // beside a mark that keeps every apply from clearing it away.
     if (shutdown::Completed(report.outcome)) {
         lock->commit();
-        // Who applied is of no use once everything is back and every marker
-        // is "0"; a marker left set keeps it, so that it is still someone's.
-        if (report.markersCleared) {
-            ForgetWhoApplied(platform);
-        }
+        ForgetWhoApplied(platform, report);
         shutdown::LeaveUninstallMark(platform);
     }
     driver().endProgram(ExitCodeOf(report.outcome));
