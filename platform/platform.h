@@ -49,6 +49,12 @@ public:
     // fit, kErrorNoMoreItems past the last subkey. Needs KEY_ENUMERATE_SUB_KEYS.
     virtual long RegEnumKeyExA(Key key, std::uint32_t index, char* name,
                                std::uint32_t* nameSize) = 0;
+    // How many subkeys and values the key holds (RegQueryInfoKeyA with the
+    // rest left out). Needs KEY_QUERY_VALUE.
+    virtual long RegQueryInfoKeyA(Key key, std::uint32_t* subKeys, std::uint32_t* values) = 0;
+    // Deletes the subkey with its values; kErrorAccessDenied when it has
+    // subkeys of its own, kErrorFileNotFound when there is none.
+    virtual long RegDeleteKeyA(Key parent, const std::string& subKey) = 0;
     virtual long RegCloseKey(Key key) = 0;
     virtual long RegSaveKeyA(Key key, const std::string& file) = 0;
     virtual long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) = 0;

@@ -1,6 +1,7 @@
 #include "rollback/uninstall_form.h"
 
 #include "manifest/modxpstyle.h"
+#include "rollback/clean_uninstall.h"
 #include "shell/bar_progress.h"
 #include "shell/running_mark.h"
 #include "shutdown/operation_lock.h"
@@ -94,6 +95,7 @@ void UninstallForm::Timer1_Timer() {
     // beside a mark that keeps every apply from clearing it away.
     if (shutdown::Completed(report.outcome)) {
         lock->commit();
+        ForgetWhoApplied(platform, report);
         shutdown::LeaveUninstallMark(platform);
     }
     driver().endProgram(ExitCodeOf(report.outcome));

@@ -203,13 +203,11 @@ Section "Uninstall"
     RMDir "${START_MENU_DIR}"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
-    ; Last: who applied the change is of no use once everything is back, and
-    ; the mark that kept Tarrow from applying while it was being removed
-    ; goes with it. After a forced removal that could not put everything
-    ; back, AppliedBy stays beside the saved files: it tells whose they are.
-    ${If} $0 == "0"
-        DeleteRegValue HKLM "${TARROW_KEY}" "AppliedBy"
-    ${EndIf}
+    ; Last: the mark that kept Tarrow from applying while it was being
+    ; removed, and the key when nothing else is left in it. rollback.exe has
+    ; deleted AppliedBy itself once everything was back and every marker
+    ; "0"; after a forced removal that could not put everything back,
+    ; AppliedBy stays beside the saved files: it tells whose they are.
     DeleteRegValue HKLM "${TARROW_KEY}" "${UNINSTALLING_VALUE}"
     DeleteRegKey /ifempty HKLM "${TARROW_KEY}"
 SectionEnd

@@ -1,5 +1,5 @@
 // The mark an uninstall leaves while it removes Tarrow. rollback.exe ends
-// before the package deletes the program, rollback.exe and AppliedBy; a
+// before the package deletes the program and rollback.exe; a
 // Tarrow started in between must not apply a change that nothing could
 // then undo. So rollback.exe, once it has put everything back, leaves
 // HKLM\SOFTWARE\Tarrow "UninstallInProgress" (the time it was left), and the

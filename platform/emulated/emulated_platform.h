@@ -71,6 +71,8 @@ public:
                         const std::uint8_t* data, std::uint32_t dataSize) override;
     long RegDeleteValueA(Key key, const std::string& valueName) override;
     long RegEnumKeyExA(Key key, std::uint32_t index, char* name, std::uint32_t* nameSize) override;
+    long RegQueryInfoKeyA(Key key, std::uint32_t* subKeys, std::uint32_t* values) override;
+    long RegDeleteKeyA(Key parent, const std::string& subKey) override;
     long RegCloseKey(Key key) override;
     long RegSaveKeyA(Key key, const std::string& file) override;
     long RegRestoreKeyA(Key key, const std::string& file, std::uint32_t flags) override;

@@ -97,6 +97,25 @@ long EmulatedPlatform::RegDeleteValueA(Key key, const std::string& valueName) {
     return status;
 }
 
+long EmulatedPlatform::RegQueryInfoKeyA(Key key, std::uint32_t* subKeys, std::uint32_t* values) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
+    return state_->registry.countContents(key, subKeys, values);
+}
+
+long EmulatedPlatform::RegDeleteKeyA(Key parent, const std::string& subKey) {
+    if (state_->journal.powerOff()) {
+        return kErrorNotReady;
+    }
+    const long status = state_->registry.deleteKey(parent, subKey);
+    if (status == kErrorSuccess) {
+        state_->journal.record("RegDeleteKeyA", state_->registry.describe(parent) + '\\' +
+                                                    emulated::FoldCase(subKey));
+    }
+    return status;
+}
+
 long EmulatedPlatform::RegEnumKeyExA(Key key, std::uint32_t index, char* name,
                                      std::uint32_t* nameSize) {
     if (state_->journal.powerOff()) {

@@ -24,6 +24,16 @@ void MakeAgain(RegistryNode& hive, const HiveChange& change) {
         }
         return;
     }
+    if (change.kind == HiveChange::Kind::DeleteKey) {
+        if (change.path.empty()) {
+            return;
+        }
+        const std::vector<std::string> parentPath(change.path.begin(), change.path.end() - 1);
+        if (RegistryNode* parent = Find(hive, parentPath)) {
+            parent->removeChild(change.path.back());
+        }
+        return;
+    }
     RegistryNode* node = Find(hive, change.path);
     if (node == nullptr) {
         return;
@@ -39,6 +49,7 @@ void MakeAgain(RegistryNode& hive, const HiveChange& change) {
         ReplaceContents(*node, DeepCopy(*change.contents));
         break;
     case HiveChange::Kind::CreateKey:
+    case HiveChange::Kind::DeleteKey:
         break;
     }
 }

@@ -13,10 +13,10 @@
 namespace platform::emulated {
 
 struct HiveChange {
-    enum class Kind { CreateKey, SetValue, DeleteValue, ReplaceKey };
+    enum class Kind { CreateKey, SetValue, DeleteValue, ReplaceKey, DeleteKey };
     Kind kind = Kind::SetValue;
-    // The key's names from the hive's own key down; a created key's names
-    // as they were spelled.
+    // The key's names from the hive's own key down (for DeleteKey, those of
+    // the key deleted); a created key's names as they were spelled.
     std::vector<std::string> path;
     RegistryValue value;                          // SetValue; only its name for DeleteValue
     std::shared_ptr<const RegistryNode> contents; // ReplaceKey: what the key holds afterwards

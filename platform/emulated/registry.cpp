@@ -307,6 +307,52 @@ long Registry::deleteValue(Key key, std::string_view valueName) {
     return kErrorSuccess;
 }
 
+long Registry::countContents(Key key, std::uint32_t* subKeys, std::uint32_t* values) const {
+    OpenKey open;
+    if (const long status = resolve(key, &open); status != kErrorSuccess) {
+        return status;
+    }
+    if ((open.access & kKeyQueryValue) == 0) {
+        return kErrorAccessDenied;
+    }
+    if (subKeys != nullptr) {
+        *subKeys = static_cast<std::uint32_t>(open.node->subkeys.size());
+    }
+    if (values != nullptr) {
+        *values = static_cast<std::uint32_t>(open.node->values.size());
+    }
+    return kErrorSuccess;
+}
+
+long Registry::deleteKey(Key parent, std::string_view subKey) {
+    OpenKey from;
+    if (const long status = resolve(parent, &from); status != kErrorSuccess) {
+        return status;
+    }
+    const auto names = SplitKeyPath(subKey);
+    if (!names || names->empty()) {
+        return kErrorBadPathname;
+    }
+    RegistryNode* holder = from.node.get();
+    for (std::size_t k = 0; k + 1 < names->size() && holder != nullptr; ++k) {
+        holder = holder->child((*names)[k]);
+    }
+    const RegistryNode* node = holder != nullptr ? holder->child(names->back()) : nullptr;
+    if (node == nullptr) {
+        return kErrorFileNotFound;
+    }
+    // A hive directly under a root is unloaded, never deleted; a key with
+    // subkeys is refused, as RegDeleteKeyA refuses it.
+    const std::string path = JoinFolded(from.path, *names);
+    if (refusesNewSubkeys(*holder) || !node->subkeys.empty() ||
+        refused({from.root, path}, kDelete) || failingWrites_.count({from.root, path}) != 0) {
+        return kErrorAccessDenied;
+    }
+    holder->removeChild(names->back());
+    record({from.root, from.path}, {HiveChange::Kind::DeleteKey, *names, {}, nullptr});
+    return kErrorSuccess;
+}
+
 long Registry::replace(Key key, RegistryNode contents) {
     OpenKey open;
     if (const long status = resolve(key, &open); status != kErrorSuccess) {

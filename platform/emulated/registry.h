@@ -47,6 +47,9 @@ public:
     long set(Key key, std::string_view valueName, std::uint32_t type, const std::uint8_t* data,
              std::uint32_t dataSize);
     long deleteValue(Key key, std::string_view valueName);
+    long countContents(Key key, std::uint32_t* subKeys, std::uint32_t* values) const;
+    // RegDeleteKeyA: the subkey goes with its values, unless it has subkeys.
+    long deleteKey(Key parent, std::string_view subKey);
     // The name of the key's subkey at `index`, in the order of their
     // lower-case names.
     long enumerate(Key key, std::uint32_t index, std::string* name) const;

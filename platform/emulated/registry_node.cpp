@@ -47,6 +47,16 @@ bool RegistryNode::removeValue(std::string_view valueName) {
     return values.erase(FoldCase(valueName)) != 0;
 }
 
+bool RegistryNode::removeChild(std::string_view childName) {
+    const auto it = subkeys.find(FoldCase(childName));
+    if (it == subkeys.end()) {
+        return false;
+    }
+    it->second->deleted = true;
+    subkeys.erase(it);
+    return true;
+}
+
 RegistryNode DeepCopy(const RegistryNode& node) {
     RegistryNode copy(node.name);
     copy.values = node.values;

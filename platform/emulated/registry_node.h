@@ -37,6 +37,9 @@ struct RegistryNode {
     void setValue(std::string_view valueName, std::uint32_t kind, std::vector<std::uint8_t> bytes);
     // False when there was no such value.
     bool removeValue(std::string_view valueName);
+    // Takes the subkey out of the tree, marked deleted for the handles that
+    // still refer to it. False when there was no such subkey.
+    bool removeChild(std::string_view childName);
 };
 
 // Gives `target` the values and subkeys of `source` in place, so handles to

@@ -115,6 +115,15 @@ long Win32Platform::RegEnumKeyExA(Key key, std::uint32_t index, char* name,
                            nullptr);
 }
 
+long Win32Platform::RegQueryInfoKeyA(Key key, std::uint32_t* subKeys, std::uint32_t* values) {
+    return ::RegQueryInfoKeyA(ToHkey(key), nullptr, nullptr, nullptr, AsDword(subKeys), nullptr,
+                              nullptr, AsDword(values), nullptr, nullptr, nullptr, nullptr);
+}
+
+long Win32Platform::RegDeleteKeyA(Key parent, const std::string& subKey) {
+    return ::RegDeleteKeyA(ToHkey(parent), subKey.c_str());
+}
+
 long Win32Platform::RegCloseKey(Key key) {
     return ::RegCloseKey(ToHkey(key));
 }

@@ -194,6 +194,8 @@ class Package(unittest.TestCase):
         for path in self.saved:
             self.assertFalse(path.exists(), path)
         self.assert_removed()
+        self.assertEqual(d.reg_texts(r"HKLM\Software\Tarrow"), {},
+                         "no value of Tarrow's is left: the key is gone or empty")
 
     def test_b_an_uninstall_that_cannot_restore_fails_and_a_forced_one_goes_on(self):
         d = self.desktop
@@ -210,6 +212,8 @@ class Package(unittest.TestCase):
         self.assertEqual(self.msiexec("/x", self.package, "TARROWFORCE=1"), SUCCESS)
         self.assert_removed()
         self.assertEqual(self.saved_files(), saved, "and keeps the saved files")
+        self.assertIn("appliedby", d.reg_texts(r"HKLM\Software\Tarrow"),
+                      "with the record of whose they are")
 
     def test_c_an_uninstall_while_tarrow_runs_fails_and_changes_nothing(self):
         d = self.desktop

@@ -103,6 +103,8 @@ class TarrowMsi(unittest.TestCase):
         self.assertEqual(self.property("ProductName"), "Tarrow")
         self.assertEqual(self.property("Manufacturer"), "Tarrow")
         self.assertEqual(self.property("ProductVersion"), ARGS.version)
+        # Windows Installer logs every install and uninstall of it, verbosely.
+        self.assertEqual(self.property("MsiLogging"), "voicewarmupx")
         icon = self.property("ARPPRODUCTICON")
         self.assertIn(icon, [row["Name"] for row in self.rows("Icon")])
         shortcut, = self.rows("Shortcut")

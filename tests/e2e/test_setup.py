@@ -90,6 +90,8 @@ class Setup(unittest.TestCase):
                          "the saved settings are back")
         self.assertEqual(d.reg_text(r"HKCU\Consol", "Change"), "0")
         self.assertFalse((self.desktop.system32() / "informationS.dat").exists())
+        self.assertTrue(wait_until(lambda: not d.reg_key_exists(r"HKLM\Software\Tarrow")),
+                        "nothing of Tarrow's is left: the key goes")
 
     def test_b_an_uninstall_that_cannot_restore_stops_and_a_forced_one_goes_on(self):
         d = self.desktop
@@ -119,6 +121,8 @@ class Setup(unittest.TestCase):
         self.assertFalse(self.shortcut.exists())
         self.assertFalse(d.reg_key_exists(UNINSTALL_KEY))
         self.assertEqual(saved.read_bytes(), b"0: 5000\n0: damaged\n", "and keeps the saved files")
+        self.assertIsNotNone(d.reg_text(r"HKLM\Software\Tarrow", "AppliedBy"),
+                             "with the record of whose they are")
 
     def test_c_without_rollback_exe_a_saved_copy_keeps_tarrow_installed(self):
         d = self.desktop

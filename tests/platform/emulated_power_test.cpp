@@ -241,8 +241,8 @@ TEST(Power, UnflushedContentComesThroughInEachOfFourStates) {
         {"what follows a file's last flush",
          [](PowerMachine& t) {
              t.write("new.txt", "abc", kCreateNew, true);
-             UniqueHandle file(
-                 t.p, t.p.CreateFileA(t.at("new.txt"), kGenericWrite, 0, nullptr, kOpenExisting, 0));
+             UniqueHandle file(t.p, t.p.CreateFileA(t.at("new.txt"), kGenericWrite, 0, nullptr,
+                                                    kOpenExisting, 0));
              std::uint32_t written = 0;
              ASSERT_TRUE(t.p.WriteFile(file.get(), "abcdef", 6, &written));
          },
@@ -327,6 +327,7 @@ TEST(Power, AHivesChangesMadeAgainGiveItAsItStands) {
     PowerMachine t;
     ASSERT_TRUE(t.setValue(kHkeyCurrentUser, "Consol", "Gone", "x"));
     ASSERT_TRUE(t.setValue(kHkeyCurrentUser, "Consol\\Kept", "Old", "x"));
+    ASSERT_TRUE(t.setValue(kHkeyLocalMachine, "SOFTWARE\\Tarrow\\Package", "Code", "x"));
     ASSERT_TRUE(t.enable("SeBackupPrivilege"));
     ASSERT_TRUE(t.enable("SeRestorePrivilege"));
     t.e.settle();
@@ -338,6 +339,13 @@ TEST(Power, AHivesChangesMadeAgainGiveItAsItStands) {
     ASSERT_TRUE(t.setValue(kHkeyCurrentUser, "Consol\\New\\Deeper", "Value", "1"));
     ASSERT_EQ(t.p.RegDeleteValueA(consol.get(), "Gone"), kErrorSuccess);
     ASSERT_TRUE(t.setValue(kHkeyLocalMachine, "SOFTWARE\\Tarrow", "AppliedBy", "me"));
+    {
+        UniqueKey tarrow(t.p);
+        ASSERT_EQ(t.p.RegOpenKeyExA(kHkeyLocalMachine, "SOFTWARE\\Tarrow", 0, kKeyAllAccess,
+                                    tarrow.put()),
+                  kErrorSuccess);
+        ASSERT_EQ(t.p.RegDeleteKeyA(tarrow.get(), "Package"), kErrorSuccess);
+    }
     ASSERT_TRUE(t.setValue(kHkeyCurrentUser, "Consol\\Kept", "New", "x"));
     ASSERT_EQ(t.p.RegRestoreKeyA(consol.get(), t.at("consol.hiv"), 0), kErrorSuccess);
     ASSERT_TRUE(t.setValue(kHkeyCurrentUser, "Consol\\Kept", "After", "x"));
@@ -475,8 +483,8 @@ TEST(Power, EveryChangingCallIsACutPoint) {
          true},
         {"CreateFileA", none,
          [](PowerMachine& t) {
-             UniqueHandle file(t.p,
-                               t.p.CreateFileA(t.at("new.txt"), kGenericWrite, 0, nullptr, kOpenAlways, 0));
+             UniqueHandle file(
+                 t.p, t.p.CreateFileA(t.at("new.txt"), kGenericWrite, 0, nullptr, kOpenAlways, 0));
              return static_cast<bool>(file);
          },
          true},
@@ -492,6 +500,17 @@ TEST(Power, EveryChangingCallIsACutPoint) {
          },
          [](PowerMachine& t) {
              return t.p.RegSaveKeyA(t.heldKey.get(), t.at("saved.hiv")) == kErrorSuccess;
+         },
+         true},
+        {"RegDeleteKeyA",
+         [](PowerMachine& t) {
+             ASSERT_TRUE(t.setValue(kHkeyLocalMachine, "SOFTWARE\\Tarrow\\Package", "Code", "x"));
+             ASSERT_EQ(t.p.RegOpenKeyExA(kHkeyLocalMachine, "SOFTWARE\\Tarrow", 0, kKeyAllAccess,
+                                         t.heldKey.put()),
+                       kErrorSuccess);
+         },
+         [](PowerMachine& t) {
+             return t.p.RegDeleteKeyA(t.heldKey.get(), "Package") == kErrorSuccess;
          },
          true},
         {"SetFileAttributesA", none,

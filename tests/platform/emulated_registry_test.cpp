@@ -185,6 +185,69 @@ TEST_F(Registry, HandlesCarryTheRightsTheyWereOpenedWith) {
     EXPECT_EQ(read(scratch.get(), "V", 8).bytes, SzOf("z"));
 }
 
+// RegDeleteKeyA takes a key with its values, never one with subkeys; a
+// handle still open to a deleted key reaches nothing. RegQueryInfoKeyA
+// counts what a key holds.
+TEST_F(Registry, AKeyIsDeletedWithItsValuesButNotWithSubkeys) {
+    struct Case {
+        const char* name;
+        std::uint32_t values, subKeys;
+        bool exists;
+        long status;
+    };
+    const Case cases[] = {
+        {"empty", 0, 0, true, kErrorSuccess},
+        {"with values", 2, 0, true, kErrorSuccess},
+        {"with a subkey", 1, 1, true, kErrorAccessDenied},
+        {"missing", 0, 0, false, kErrorFileNotFound},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UniqueKey scratch = createScratch();
+        UniqueKey held(p);
+        if (c.exists) {
+            ASSERT_EQ(p.RegCreateKeyExA(scratch.get(), "Doomed", "", 0, kKeyAllAccess, nullptr,
+                                        held.put(), nullptr),
+                      kErrorSuccess);
+            for (std::uint32_t k = 0; k < c.values; ++k) {
+                ASSERT_EQ(set(held.get(), "V" + std::to_string(k), kRegSz, SzOf("x")),
+                          kErrorSuccess);
+            }
+            for (std::uint32_t k = 0; k < c.subKeys; ++k) {
+                UniqueKey below(p);
+                ASSERT_EQ(p.RegCreateKeyExA(held.get(), "Below" + std::to_string(k), "", 0,
+                                            kKeyAllAccess, nullptr, below.put(), nullptr),
+                          kErrorSuccess);
+            }
+            std::uint32_t subKeys = 99, values = 99;
+            ASSERT_EQ(p.RegQueryInfoKeyA(held.get(), &subKeys, &values), kErrorSuccess);
+            EXPECT_EQ(subKeys, c.subKeys);
+            EXPECT_EQ(values, c.values);
+        }
+
+        EXPECT_EQ(p.RegDeleteKeyA(scratch.get(), "Doomed"), c.status);
+
+        const bool gone = c.status == kErrorSuccess || !c.exists;
+        UniqueKey reopened(p);
+        EXPECT_EQ(p.RegOpenKeyExA(scratch.get(), "Doomed", 0, kKeyRead, reopened.put()),
+                  gone ? kErrorFileNotFound : kErrorSuccess);
+        std::uint32_t subKeys = 99;
+        ASSERT_EQ(p.RegQueryInfoKeyA(scratch.get(), &subKeys, nullptr), kErrorSuccess);
+        EXPECT_EQ(subKeys, gone ? 0u : 1u);
+        if (c.exists && gone) {
+            EXPECT_NE(read(held.get(), "V0", 8).status, kErrorSuccess);
+            EXPECT_NE(set(held.get(), "After", kRegSz, SzOf("x")), kErrorSuccess)
+                << "nothing is written into a deleted key";
+        }
+        held.reset();
+        // What is left goes, so that the next case starts from nothing.
+        if (!gone) {
+            ASSERT_EQ(p.RegDeleteKeyA(scratch.get(), "Doomed\\Below0"), kErrorSuccess);
+            ASSERT_EQ(p.RegDeleteKeyA(scratch.get(), "Doomed"), kErrorSuccess);
+        }
+    }
+}
+
 TEST_F(Registry, ClosingAHandleTwiceOrAnUnknownOneFails) {
     UniqueKey scratch = createScratch();
     const Key handle = scratch.release();

@@ -3,9 +3,12 @@
 // all is back, keeps them when not, and ends by itself either way.
 #include "rollback/rollback_app.h"
 
+#include "rollback/clean_uninstall.h"
+
 #include "platform/handles.h"
 #include "shell/running_mark.h"
 #include "shutdown/apply.h"
+#include "shutdown/change_in_force.h"
 #include "shutdown/operation_lock.h"
 #include "shutdown/system_mark_file.h"
 #include "shutdown/uninstall_mark.h"
@@ -18,6 +21,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tarrow::rollback {
@@ -53,6 +57,33 @@ struct Uninstaller {
     std::string InOwnFolder(std::string_view file) const { return SavedFilePath(folder, file); }
 };
 
+// What HKLM\SOFTWARE\Tarrow holds, or nothing when the key is not there.
+struct TarrowKeyContents {
+    std::uint32_t subKeys = 0;
+    std::uint32_t values = 0;
+    bool operator==(const TarrowKeyContents&) const = default;
+};
+std::optional<TarrowKeyContents> TarrowKey(ShutdownMachine& m) {
+    platform::UniqueKey key(m.p);
+    if (m.p.RegOpenKeyExA(platform::kHkeyLocalMachine, std::string(shutdown::kTarrowKey), 0,
+                          platform::kKeyRead, key.put()) != platform::kErrorSuccess) {
+        return std::nullopt;
+    }
+    TarrowKeyContents contents;
+    EXPECT_EQ(m.p.RegQueryInfoKeyA(key.get(), &contents.subKeys, &contents.values),
+              platform::kErrorSuccess);
+    return contents;
+}
+
+// What the package removes after rollback.exe has ended: its uninstall mark
+// and, when nothing else is left in it, the key.
+void RemoveWhatThePackageRemoves(ShutdownMachine& m) {
+    ASSERT_TRUE(modregistry::DeleteValue(m.p, RegistryRoot::LocalMachine,
+                                         std::string(shutdown::kTarrowKey),
+                                         std::string(shutdown::kUninstallMarkValue)));
+    DeleteTarrowKeyIfEmpty(m.p);
+}
+
 // Tarrow applied the speed-up from its own folder: the saved files lie in
 // the system directory.
 std::array<std::string, kTimeoutPairCount> AppliedOn(ShutdownMachine& m) {
@@ -65,6 +96,11 @@ std::array<std::string, kTimeoutPairCount> AppliedOn(ShutdownMachine& m) {
 TEST(Uninstall, PutsEverythingBackDeletesAllFourFilesAndEndsByItself) {
     ShutdownMachine m;
     const auto values = AppliedOn(m);
+    ASSERT_TRUE(shutdown::ReadAppliedBy(m.p).has_value());
+    // Tarrow.msi keeps its product code below the key, and removes it itself.
+    const std::string packageKey = std::string(shutdown::kTarrowKey) + "\\Package";
+    ASSERT_TRUE(modregistry::SetValue(m.p, ValueKind::Text, RegistryRoot::LocalMachine, packageKey,
+                                      "ProductCode", "{PACKAGE}"));
     Uninstaller rollback(m);
 
     rollback.app->Start();
@@ -95,6 +131,18 @@ TEST(Uninstall, PutsEverythingBackDeletesAllFourFilesAndEndsByItself) {
     EXPECT_FALSE(form.PB1.visible());
     EXPECT_EQ(form.PB1.value(), 0.0f);
     EXPECT_TRUE(rollback.driver.messages().empty()) << "no message at any point";
+    // Who applied goes; the package's own code and the uninstall mark stay
+    // for the package to remove, and the key goes once they have.
+    EXPECT_EQ(shutdown::ReadAppliedBy(m.p), std::nullopt);
+    EXPECT_EQ(TarrowKey(m), (TarrowKeyContents{1, 1}));
+    EXPECT_EQ(modregistry::GetValue(m.p, RegistryRoot::LocalMachine, packageKey, "ProductCode", ""),
+              "{PACKAGE}");
+    RemoveWhatThePackageRemoves(m);
+    EXPECT_EQ(TarrowKey(m), (TarrowKeyContents{1, 0})) << "the package's code is still below it";
+    ASSERT_TRUE(
+        modregistry::DeleteValue(m.p, RegistryRoot::LocalMachine, packageKey, "ProductCode"));
+    EXPECT_FALSE(DeleteTarrowKeyIfEmpty(m.p)) << "a subkey, even an empty one, keeps the key";
+    EXPECT_EQ(TarrowKey(m), (TarrowKeyContents{1, 0}));
     EXPECT_EQ(m.emulated.openKeyCount(), 0u);
     EXPECT_EQ(m.emulated.openHandleCount(), 0u);
 }
@@ -205,6 +253,7 @@ TEST(Uninstall, KeepsTheSavedFilesAndSaysSoWhenItCouldNotRestore) {
         Uninstaller rollback(m);
         c.inject(m, rollback);
         const auto kept = m.OnDisk(m.InSystemDirectory(kSavedValuesFile));
+        const auto appliedBy = shutdown::ReadAppliedBy(m.p);
 
         EXPECT_EQ(rollback.Run(), 1);
 
@@ -220,6 +269,10 @@ TEST(Uninstall, KeepsTheSavedFilesAndSaysSoWhenItCouldNotRestore) {
         // that stops before the record goes.
         EXPECT_EQ(m.Exists(m.InSystemDirectory(kSavedSoundFile)), !c.soundGoneBeforeTheStop);
         EXPECT_EQ(m.MarkerText(kChangeMarker), "1");
+        // Whose the kept files are stays known (an earlier version's copy
+        // had no record to keep).
+        EXPECT_EQ(shutdown::ReadAppliedBy(m.p), appliedBy);
+        EXPECT_FALSE(shutdown::UninstallInProgress(m.p));
     }
 }
 
@@ -259,28 +312,31 @@ TEST(Uninstall, GoesOnOnlyWhenNothingElseOfTarrowRuns) {
         std::function<platform::UniqueHandle(ShutdownMachine&)> beside;
         std::uint32_t exitCode;
         std::uint64_t waitedAtLeastMs;
+        // A complete restore whose markers all went to "0" forgets who
+        // applied; anything less keeps AppliedBy.
+        bool forgetsWhoApplied;
     };
     const auto lockPath = [](ShutdownMachine& m) { return shutdown::OperationLockPath(m.p); };
     const std::vector<Case> cases = {
         {"Tarrow runs", [](ShutdownMachine& m) { return shell::HoldTarrowRunningMark(m.p); },
-         kExitTarrowRunning, 0},
+         kExitTarrowRunning, 0, false},
         {"Tarrow has ended",
          [](ShutdownMachine& m) {
              shell::HoldTarrowRunningMark(m.p);
              return platform::UniqueHandle(m.p);
          },
-         kExitRestored, 0},
+         kExitRestored, 0, true},
         {"a mark a power cut left without Tarrow",
          [](ShutdownMachine& m) {
              EXPECT_TRUE(platform::WriteWholeFile(m.p, shell::TarrowRunningPath(m.p), ""));
              return platform::UniqueHandle(m.p);
          },
-         kExitRestored, 0},
+         kExitRestored, 0, true},
         {"another operation holds the lock throughout",
          [&](ShutdownMachine& m) {
              return std::move(shutdown::HoldMarkFile(m.p, lockPath(m), 0).handle);
          },
-         kExitAnotherOperation, shutdown::kUninstallLockWaitMs},
+         kExitAnotherOperation, shutdown::kUninstallLockWaitMs, false},
         {"another operation lets go during the wait",
          [&](ShutdownMachine& m) {
              auto held = std::make_shared<platform::UniqueHandle>(
@@ -292,7 +348,14 @@ TEST(Uninstall, GoesOnOnlyWhenNothingElseOfTarrowRuns) {
              });
              return platform::UniqueHandle(m.p);
          },
-         kExitRestored, 2000},
+         kExitRestored, 2000, true},
+        {"every setting back, but a marker cannot be cleared",
+         [](ShutdownMachine& m) {
+             m.emulated.failValueWrites(platform::kHkeyCurrentUser,
+                                        std::string(kChangeMarker.keyPath));
+             return platform::UniqueHandle(m.p);
+         },
+         kExitRestored, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -323,6 +386,13 @@ TEST(Uninstall, GoesOnOnlyWhenNothingElseOfTarrowRuns) {
             EXPECT_EQ(m.MarkerText(kChangeMarker), "1");
         }
         EXPECT_EQ(shutdown::UninstallInProgress(m.p), restored);
+        EXPECT_EQ(shutdown::ReadAppliedBy(m.p).has_value(), !c.forgetsWhoApplied);
+        m.emulated.clearFaults();
+        RemoveWhatThePackageRemoves(m);
+        // Once the package has removed its mark, nothing of Tarrow's is left
+        // there unless AppliedBy had to stay.
+        EXPECT_EQ(TarrowKey(m),
+                  c.forgetsWhoApplied ? std::nullopt : std::optional(TarrowKeyContents{0, 1}));
         m.emulated.onSleep({});
     }
 }
