@@ -6,6 +6,7 @@ import shutil
 import subprocess
 from pathlib import Path
 
+import shutdown_places
 from tarrow_layout import (CHECK1, COMMAND1, INTRO, INTRO_START, MAIN, MAIN_SETTINGS, PROGRAM,
                            RATINGS, WORKING)
 
@@ -71,3 +72,15 @@ def rating_shown(desktop):
         if window is not None:
             return name, window
     return None, None
+
+
+def install_with_places(desktop, args):
+    """Ends every Tarrow, installs it afresh and sets the registry places
+    up (shutdown_places.set_up); returns the indexes of the places whose
+    key exists, after checking that the first four are the ones made."""
+    desktop.end_all("Tarrow.exe")
+    install_afresh(desktop, args.scripts, args.bin, args.images)
+    existing = shutdown_places.set_up(desktop)
+    if existing & {0, 1, 2, 3} != shutdown_places.MADE:
+        raise AssertionError(f"the places the test made: {sorted(existing & {0, 1, 2, 3})}")
+    return existing

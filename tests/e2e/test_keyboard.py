@@ -39,12 +39,7 @@ class Keyboard(unittest.TestCase):
         cls.desktop = desktop_for(ARGS)
 
     def setUp(self):
-        d = self.desktop
-        d.end_all("Tarrow.exe")
-        tarrow_session.install_afresh(d, ARGS.scripts, ARGS.bin, ARGS.images)
-        self.existing = shutdown_places.set_up(d)
-        self.assertEqual(self.existing & {0, 1, 2, 3}, shutdown_places.MADE,
-                         "the places the test made")
+        self.existing = tarrow_session.install_with_places(self.desktop, ARGS)
         self.shots = Path(tempfile.mkdtemp(prefix="tarrow-keyboard-"))
 
     def tearDown(self):

@@ -25,12 +25,7 @@ class TarrowOperations(unittest.TestCase):
         cls.system32 = cls.desktop.system32()
 
     def setUp(self):
-        d = self.desktop
-        d.end_all("Tarrow.exe")
-        tarrow_session.install_afresh(d, ARGS.scripts, ARGS.bin, ARGS.images)
-        self.existing = shutdown_places.set_up(d)
-        self.assertEqual(self.existing & {0, 1, 2, 3}, shutdown_places.MADE,
-                         "the places the test made")
+        self.existing = tarrow_session.install_with_places(self.desktop, ARGS)
 
     def tearDown(self):
         self.desktop.end_all("Tarrow.exe")
