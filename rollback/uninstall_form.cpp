@@ -4,6 +4,7 @@
 #include "shell/bar_progress.h"
 #include "shell/running_mark.h"
 #include "shutdown/operation_lock.h"
+#include "shutdown/operation_log.h"
 #include "shutdown/uninstall_mark.h"
 #include "shutdown/saved_copy.h"
 
@@ -66,20 +67,35 @@ std::uint32_t ExitCodeOf(shutdown::RestoreOutcome outcome) {
     return kExitIncomplete;
 }
 
+namespace {
+
+// Ends the program with the uninstall's entry in Tarrow.log, which names
+// the exit code it ends with.
+void EndLogged(ui::Driver& driver, shutdown::Refusal refusal, const shutdown::RestoreReport* report,
+               std::uint32_t exitCode) {
+    auto& platform = driver.platform();
+    shutdown::LogOperation(
+        platform, {shutdown::LoggedOperation::Uninstall, refusal, nullptr, report, exitCode},
+        shutdown::ProgramFolder(platform));
+    driver.endProgram(exitCode);
+}
+
+} // namespace
+
 void UninstallForm::Timer1_Timer() {
     Timer1.setEnabled(false); // the work runs once
     auto& platform = driver().platform();
     if (shell::TarrowRuns(platform)) {
         // Its windows would go on showing the settings it found, and a
         // speed-up it runs would write over what comes back.
-        driver().endProgram(kExitTarrowRunning);
+        EndLogged(driver(), shutdown::Refusal::TarrowRunning, nullptr, kExitTarrowRunning);
         return;
     }
     // Held until the program ends: the restore reads what it meets only
     // once it has the lock.
     auto lock = shutdown::TakeOperationLock(platform, shutdown::kUninstallLockWaitMs);
     if (!lock) {
-        driver().endProgram(kExitAnotherOperation);
+        EndLogged(driver(), shutdown::Refusal::AnotherOperation, nullptr, kExitAnotherOperation);
         return;
     }
     shell::BarProgress progress(PB1, driver());
@@ -96,7 +112,7 @@ void UninstallForm::Timer1_Timer() {
         lock->commit();
         shutdown::LeaveUninstallMark(platform);
     }
-    driver().endProgram(ExitCodeOf(report.outcome));
+    EndLogged(driver(), shutdown::Refusal::None, &report, ExitCodeOf(report.outcome));
 }
 
 } // namespace tarrow::rollback
