@@ -105,6 +105,8 @@ public:
     // The time now, in the system's FILETIME: 100-nanosecond intervals since
     // 1 January 1601 (UTC).
     virtual std::uint64_t GetSystemTimeAsFileTime() = 0;
+    // The FILETIME in the system's time zone; false on failure.
+    virtual bool FileTimeToLocalFileTime(std::uint64_t utc, std::uint64_t* local) = 0;
     // The full path of the running executable.
     virtual std::string GetModuleFileNameA() = 0;
     // The command line the process was started with, as Windows keeps it.
@@ -137,6 +139,10 @@ public:
     virtual bool FlushFileBuffers(Handle file) = 0;
     virtual bool MoveFileExA(const std::string& from, const std::string& to,
                              std::uint32_t flags) = 0;
+    // Makes a folder whose parent exists; `security` (or nullptr) gives it
+    // its security descriptor. Fails with kErrorAlreadyExists when the name
+    // is taken, and with kErrorPathNotFound when the parent is missing.
+    virtual bool CreateDirectoryA(const std::string& path, const SecurityAttributes* security) = 0;
 
     // --- Text (kernel32): conversions between wide text and a code page
     // (kCpAcp). A length of -1 takes the text up to and with its NUL. With a

@@ -5,6 +5,7 @@
 #include "shell/bar_progress.h"
 #include "shell/running_mark.h"
 #include "shutdown/operation_lock.h"
+#include "shutdown/operation_log.h"
 #include "shutdown/uninstall_mark.h"
 #include "shutdown/saved_copy.h"
 
@@ -67,20 +68,40 @@ std::uint32_t ExitCodeOf(shutdown::RestoreOutcome outcome) {
     return kExitIncomplete;
 }
 
+namespace {
+
+// Adds the uninstall's entry to Tarrow.log, which names the exit code the
+// program ends with.
+void LogUninstall(platform::Platform& platform, shutdown::Refusal refusal,
+                  const shutdown::RestoreReport* report, std::uint32_t exitCode) {
+    shutdown::LogOperation(
+        platform, {shutdown::LoggedOperation::Uninstall, refusal, nullptr, report, exitCode},
+        shutdown::ProgramFolder(platform));
+}
+
+// Ends the program after its entry in Tarrow.log.
+void EndLogged(ui::Driver& driver, shutdown::Refusal refusal, const shutdown::RestoreReport* report,
+               std::uint32_t exitCode) {
+    LogUninstall(driver.platform(), refusal, report, exitCode);
+    driver.endProgram(exitCode);
+}
+
+} // namespace
+
 void UninstallForm::Timer1_Timer() {
     Timer1.setEnabled(false); // the work runs once
     auto& platform = driver().platform();
     if (shell::TarrowRuns(platform)) {
         // Its windows would go on showing the settings it found, and a
         // speed-up it runs would write over what comes back.
-        driver().endProgram(kExitTarrowRunning);
+        EndLogged(driver(), shutdown::Refusal::TarrowRunning, nullptr, kExitTarrowRunning);
         return;
     }
     // Held until the program ends: the restore reads what it meets only
     // once it has the lock.
     auto lock = shutdown::TakeOperationLock(platform, shutdown::kUninstallLockWaitMs);
     if (!lock) {
-        driver().endProgram(kExitAnotherOperation);
+        EndLogged(driver(), shutdown::Refusal::AnotherOperation, nullptr, kExitAnotherOperation);
         return;
     }
     shell::BarProgress progress(PB1, driver());
@@ -93,12 +114,18 @@ void UninstallForm::Timer1_Timer() {
     // no Tarrow may apply a change that nothing could then undo. The copy's
     // deletion is on disk first, so that a cut cannot bring the copy back
     // beside a mark that keeps every apply from clearing it away.
-    if (shutdown::Completed(report.outcome)) {
-        lock->commit();
-        ForgetWhoApplied(platform, report);
-        shutdown::LeaveUninstallMark(platform);
+    const std::uint32_t exitCode = ExitCodeOf(report.outcome);
+    if (!shutdown::Completed(report.outcome)) {
+        EndLogged(driver(), shutdown::Refusal::None, &report, exitCode);
+        return;
     }
-    driver().endProgram(ExitCodeOf(report.outcome));
+    lock->commit();
+    // The entry names whose change it was, so it goes in before that
+    // record is forgotten.
+    LogUninstall(platform, shutdown::Refusal::None, &report, exitCode);
+    ForgetWhoApplied(platform, report);
+    shutdown::LeaveUninstallMark(platform);
+    driver().endProgram(exitCode);
 }
 
 } // namespace tarrow::rollback

@@ -10,10 +10,13 @@ namespace {
 // free text after its length so that no two images read the same.
 template <typename Put> class Walk {
 public:
-    explicit Walk(Put& put) : put_(put) {}
+    explicit Walk(Put& put, std::string_view leftOut = {}) : put_(put), leftOut_(leftOut) {}
 
     void image(const DiskImage& image) {
         for (const auto& [key, file] : image.files) {
+            if (!leftOut_.empty() && key.starts_with(leftOut_)) {
+                continue;
+            }
             put_("file ");
             text(file.spelling);
             number(file.attributes);
@@ -51,6 +54,7 @@ private:
     }
 
     Put& put_;
+    std::string_view leftOut_;
 };
 
 } // namespace
@@ -62,7 +66,7 @@ std::string DiskImage::canonical() const {
     return text;
 }
 
-std::uint64_t DiskImage::hash() const {
+std::uint64_t DiskImage::hash(std::string_view leftOut) const {
     // FNV-1a over the canonical text, without writing it out.
     std::uint64_t hash = 14695981039346656037ull;
     auto put = [&hash](std::string_view piece) {
@@ -71,7 +75,7 @@ std::uint64_t DiskImage::hash() const {
             hash *= 1099511628211ull;
         }
     };
-    Walk<decltype(put)>(put).image(*this);
+    Walk<decltype(put)>(put, leftOut).image(*this);
     return hash;
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace platform::emulated {
 
@@ -27,8 +28,10 @@ struct DiskImage {
 
     // The whole image as text, the same for equal images.
     std::string canonical() const;
-    // A hash of that text, to tell images apart.
-    std::uint64_t hash() const;
+    // A hash of that text, to tell images apart; the files below
+    // `leftOut` ("c:\\windows\\logs\\", a drive key), when given, are
+    // not part of it.
+    std::uint64_t hash(std::string_view leftOut = {}) const;
 };
 
 } // namespace platform::emulated

@@ -62,6 +62,10 @@ public:
     // MoveFileExA of a file (kMoveFileReplaceExisting replaces a target).
     long move(std::string_view from, std::string_view to, std::uint32_t flags);
     long remove(std::string_view path);
+    // CreateDirectoryA. A folder lasts through any cut once made: NTFS
+    // keeps it in the same log as the files' names, and nothing here
+    // depends on losing one.
+    long makeDirectory(std::string_view path);
     long readAll(std::string_view path, std::string* content);
     // Creates a file that must not exist yet (kErrorFileExists otherwise).
     long writeNew(std::string_view path, std::string_view content);

@@ -296,6 +296,24 @@ long Drive::remove(std::string_view path) {
     return erase(at) ? kErrorSuccess : kErrorAccessDenied;
 }
 
+long Drive::makeDirectory(std::string_view path) {
+    Location at;
+    if (const long error = locate(path, &at); error != kErrorSuccess) {
+        return error;
+    }
+    if (at.exists || at.isRoot) {
+        return kErrorAlreadyExists;
+    }
+    if (!at.folderExists) {
+        return kErrorPathNotFound;
+    }
+    if (failingCreates_.count(at.key) != 0) {
+        return kErrorAccessDenied;
+    }
+    std::error_code error;
+    return fs::create_directory(at.host, error) ? kErrorSuccess : kErrorAccessDenied;
+}
+
 long Drive::readAll(std::string_view path, std::string* content) {
     Opened opened = open(path, kGenericRead, kFileShareRead, kOpenExisting, kFileAttributeNormal);
     if (opened.error != kErrorSuccess) {

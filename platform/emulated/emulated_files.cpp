@@ -169,6 +169,26 @@ bool EmulatedPlatform::MoveFileExA(const std::string& from, const std::string& t
     return error == kErrorSuccess || state_->fail(error);
 }
 
+bool EmulatedPlatform::CreateDirectoryA(const std::string& path,
+                                        const SecurityAttributes* security) {
+    if (state_->powerOff()) {
+        return false;
+    }
+    std::optional<emulated::AccessRule> rule;
+    if (!RuleOf(security, &rule)) {
+        return state_->fail(kErrorInvalidParameter);
+    }
+    long error = state_->refusal(path, true);
+    if (error == kErrorSuccess) {
+        error = state_->drive.makeDirectory(path);
+    }
+    if (error == kErrorSuccess) {
+        state_->fileSecurity.made(JournalPath(path), std::move(rule));
+        state_->journal.record("CreateDirectoryA", JournalPath(path));
+    }
+    return error == kErrorSuccess || state_->fail(error);
+}
+
 bool EmulatedPlatform::DeleteFileA(const std::string& path) {
     if (state_->powerOff()) {
         return false;

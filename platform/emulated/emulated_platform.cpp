@@ -288,6 +288,13 @@ std::uint64_t EmulatedPlatform::GetSystemTimeAsFileTime() {
     return kStartTime + (state_->sleptMilliseconds + state_->passedMilliseconds) * 10'000;
 }
 
+// The machine lives one hour east of Greenwich, so that a test can tell
+// local time from UTC.
+bool EmulatedPlatform::FileTimeToLocalFileTime(std::uint64_t utc, std::uint64_t* local) {
+    *local = utc + 3'600ull * 10'000'000ull;
+    return true;
+}
+
 void EmulatedPlatform::passTime(std::uint64_t milliseconds) {
     state_->passedMilliseconds += milliseconds;
 }

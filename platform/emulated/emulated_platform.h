@@ -95,6 +95,7 @@ public:
     bool IsWow64Process(Handle process, bool* wow64) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::uint64_t GetSystemTimeAsFileTime() override;
+    bool FileTimeToLocalFileTime(std::uint64_t utc, std::uint64_t* local) override;
     std::string GetModuleFileNameA() override;
     std::string GetCommandLineA() override;
     std::string ExpandEnvironmentStringsA(const std::string& text) override;
@@ -113,6 +114,7 @@ public:
                    std::uint32_t* written) override;
     bool FlushFileBuffers(Handle file) override;
     bool MoveFileExA(const std::string& from, const std::string& to, std::uint32_t flags) override;
+    bool CreateDirectoryA(const std::string& path, const SecurityAttributes* security) override;
     int WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags, const char16_t* wide,
                             int wideLength, char* multiByte, int multiByteSize,
                             const char* defaultChar, bool* usedDefaultChar) override;

@@ -144,8 +144,15 @@ void FileSecurity::moved(const std::string& from, const std::string& to) {
 }
 
 bool FileSecurity::admits(const std::string& key, const Caller& caller) const {
-    const auto it = rules_.find(key);
-    return it == rules_.end() || it->second.admits(caller);
+    // A folder that keeps the account out keeps it out of all it holds.
+    for (std::size_t end = key.size(); end != std::string::npos && end > 0;
+         end = key.rfind('\\', end - 1)) {
+        const auto it = rules_.find(key.substr(0, end));
+        if (it != rules_.end() && !it->second.admits(caller)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace platform::emulated

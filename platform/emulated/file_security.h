@@ -41,7 +41,8 @@ private:
 };
 
 // The rules of the files made with a descriptor, by the drive's key of each
-// ("c:\a\b"); every other file lets everyone in.
+// ("c:\a\b"); every other file lets everyone in. A folder's rule holds for
+// everything inside it as well.
 class FileSecurity {
 public:
     // A file was made: with its rule, or with the default security.

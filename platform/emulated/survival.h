@@ -18,8 +18,10 @@ namespace platform::emulated {
 
 // What lasts of a file written since its last flush.
 enum class FileSurvival {
-    Empty,       // nothing: its size never reached the disk
+    Empty,       // nothing: its size never reached the disk (a file that only
+                 // grew since its flush keeps what was flushed)
     Zeros,       // its written length, but zeros where the data was to go
+                 // (where it grew, for a file that only grew)
     LastFlushed, // what it held when last flushed, the new data never written over it
     AsWritten,   // everything written
 };

@@ -181,11 +181,16 @@ std::string VolumeLog::contentOf(FileId id, FileSurvival survival,
     if (!file.lastFlushed) {
         return written;
     }
+    // What was flushed before stays when the file only grew since: NTFS
+    // never takes back data that reached the disk, and what a cut takes of
+    // the growth is its length or its data.
+    const std::string& flushed = *file.lastFlushed;
+    const std::string kept = written.starts_with(flushed) ? flushed : std::string();
     switch (survival) {
     case FileSurvival::Empty:
-        return {};
+        return kept;
     case FileSurvival::Zeros:
-        return std::string(written.size(), '\0');
+        return kept + std::string(written.size() - kept.size(), '\0');
     case FileSurvival::LastFlushed:
         return *file.lastFlushed;
     case FileSurvival::AsWritten:

@@ -287,6 +287,16 @@ std::uint64_t Win32Platform::GetSystemTimeAsFileTime() {
     return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
+bool Win32Platform::FileTimeToLocalFileTime(std::uint64_t utc, std::uint64_t* local) {
+    FILETIME from{static_cast<DWORD>(utc), static_cast<DWORD>(utc >> 32)};
+    FILETIME to{};
+    if (::FileTimeToLocalFileTime(&from, &to) == FALSE) {
+        return false;
+    }
+    *local = (static_cast<std::uint64_t>(to.dwHighDateTime) << 32) | to.dwLowDateTime;
+    return true;
+}
+
 std::string Win32Platform::GetModuleFileNameA() {
     std::vector<char> buffer(MAX_PATH);
     for (;;) {
@@ -385,6 +395,14 @@ bool Win32Platform::WriteFile(Handle file, const void* buffer, std::uint32_t toW
         *written = count;
     }
     return ok != FALSE;
+}
+
+bool Win32Platform::CreateDirectoryA(const std::string& path, const SecurityAttributes* security) {
+    Win32SecurityAttributes attributes(security);
+    if (!attributes.valid()) {
+        return false;
+    }
+    return ::CreateDirectoryA(path.c_str(), attributes.get()) != FALSE;
 }
 
 bool Win32Platform::FlushFileBuffers(Handle file) {

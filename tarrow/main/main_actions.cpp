@@ -6,6 +6,7 @@
 
 #include "shell/bar_progress.h"
 #include "shutdown/operation_lock.h"
+#include "shutdown/operation_log.h"
 #include "shutdown/rating.h"
 #include "shutdown/restore.h"
 #include "shutdown/saved_copy.h"
@@ -44,6 +45,15 @@ std::string DamagedText(platform::Platform& platform, const std::string& what) {
     return "The saved settings in " + file + " are damaged, so nothing was " + what + ".";
 }
 
+// Tarrow goes on running after each operation and ends with 0, whatever
+// the operation's outcome: that is the exit code its entries name.
+constexpr std::uint32_t kTarrowExitCode = 0;
+
+void Log(platform::Platform& platform, shutdown::OperationEntry entry) {
+    entry.exitCode = kTarrowExitCode;
+    shutdown::LogOperation(platform, entry, shutdown::ProgramFolder(platform));
+}
+
 } // namespace
 
 MainForm::OfferedActions MainForm::Offered() const {
@@ -70,6 +80,7 @@ void MainForm::ApplySettings(const shutdown::ApplyChoice& choice) {
     // has the lock.
     const auto lock = shutdown::TakeOperationLock(platform, shutdown::kTarrowLockWaitMs);
     if (!lock) {
+        Log(platform, {shutdown::LoggedOperation::Apply, shutdown::Refusal::AnotherOperation});
         Offer(before);
         Warn(AnotherOperationText("changed"));
         return;
@@ -77,6 +88,7 @@ void MainForm::ApplySettings(const shutdown::ApplyChoice& choice) {
     shell::BarProgress progress(PB1, driver());
     const shutdown::ApplyReport report =
         shutdown::Apply(platform, shutdown::ProgramFolder(platform), choice, progress);
+    Log(platform, {shutdown::LoggedOperation::Apply, shutdown::Refusal::None, &report});
     switch (report.outcome) {
     case shutdown::ApplyOutcome::Applied:
         // A speed-up is in force: the notice takes the settings' place.
@@ -110,6 +122,7 @@ void MainForm::RestoreSettings() {
     auto& platform = driver().platform();
     auto lock = shutdown::TakeOperationLock(platform, shutdown::kTarrowLockWaitMs);
     if (!lock) {
+        Log(platform, {shutdown::LoggedOperation::Restore, shutdown::Refusal::AnotherOperation});
         Warn(AnotherOperationText("restored"));
         return;
     }
@@ -120,6 +133,7 @@ void MainForm::RestoreSettings() {
     if (shutdown::Completed(report.outcome)) {
         lock->commit();
     }
+    Log(platform, {shutdown::LoggedOperation::Restore, shutdown::Refusal::None, nullptr, &report});
     switch (report.outcome) {
     case shutdown::RestoreOutcome::Restored:
     case shutdown::RestoreOutcome::NothingToRestore:

@@ -1,5 +1,9 @@
 #include "tests/trust/crash_harness.h"
 
+#include "shutdown/admin_log.h"
+
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <set>
 
@@ -77,13 +81,24 @@ struct Cut {
     bool extreme = false; // the harshest or the kindest survival of its cut
 };
 
+// The drive key of Tarrow.log's folder: "c:\\windows\\logs\\tarrow\\".
+std::string LogFolderKey(TrustMachine& t) {
+    std::string key = shutdown::AdminLogFolder(t.m.p) + "\\";
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return key;
+}
+
 // Keeps what each cut of the machine would leave, from now on, unless the
-// same was seen before.
+// same was seen before. Machines that differ only in Tarrow.log count as
+// seen: every entry differs by its time, no operation reads the log, and
+// the log's own cuts are proven where it is written.
 class CutCollector {
 public:
     CutCollector(TrustMachine& t, std::string story, bool extremesOnly,
                  std::set<std::uint64_t>& seen, std::vector<Cut>& cuts)
-        : t_(t), story_(std::move(story)), extremesOnly_(extremesOnly), seen_(seen), cuts_(cuts) {}
+        : t_(t), story_(std::move(story)), extremesOnly_(extremesOnly), seen_(seen), cuts_(cuts),
+          logFolder_(LogFolderKey(t)) {}
 
     // After `changes` changes: of the journal as it stands.
     void collect(std::size_t changes) {
@@ -100,7 +115,7 @@ public:
         }
         std::vector<DiskImage> images = t_.m.emulated.survivors(survivals);
         for (std::size_t k = 0; k < tried.size(); ++k) {
-            if (seen_.insert(images[k].hash()).second) {
+            if (seen_.insert(images[k].hash(logFolder_)).second) {
                 cuts_.push_back(
                     {story_ + " cut " + where + ", " + tried[k].how, std::move(images[k]), k < 2});
             }
@@ -113,6 +128,7 @@ private:
     bool extremesOnly_;
     std::set<std::uint64_t>& seen_;
     std::vector<Cut>& cuts_;
+    std::string logFolder_;
 };
 
 // Runs `step` and collects every cut of it; true when it ended as it
