@@ -102,6 +102,22 @@ bool SurvivesCodePage(Platform& platform, Key key, const std::string& valueName)
     return text && SurvivesAnsiCodePage(platform, *text);
 }
 
+// Hands `status` to the caller's `error`, when it asked for it; true when
+// the call succeeded.
+bool Succeeded(long status, std::uint32_t* error) {
+    if (error != nullptr) {
+        *error = static_cast<std::uint32_t>(status);
+    }
+    return status == kErrorSuccess;
+}
+
+// The error a failed token call left, for `error`.
+bool TokenCallFailed(Platform& platform, std::uint32_t* error) {
+    const std::uint32_t last = platform.GetLastError();
+    Succeeded(last != 0 ? static_cast<long>(last) : kErrorAccessDenied, error);
+    return false;
+}
+
 } // namespace
 
 std::string GetValue(Platform& platform, RegistryRoot root, const std::string& keyPath,
@@ -147,7 +163,9 @@ StoredValue ReadStoredValue(Platform& platform, RegistryRoot root, const std::st
                             const std::string& valueName) {
     StoredValue stored;
     UniqueKey key(platform);
-    if (platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeyRead, key.put()) != kErrorSuccess) {
+    if (const long opened = platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeyRead, key.put());
+        opened != kErrorSuccess) {
+        stored.error = static_cast<std::uint32_t>(opened);
         return stored;
     }
     const long read = ReadWhole(
@@ -159,6 +177,7 @@ StoredValue ReadStoredValue(Platform& platform, RegistryRoot root, const std::st
         stored.found = StoredValue::Found::Absent;
     } else if (read != kErrorSuccess) {
         stored.found = StoredValue::Found::Unreadable;
+        stored.error = static_cast<std::uint32_t>(read);
     } else {
         stored.found = StoredValue::Found::Value;
         stored.lostInCodePage =
@@ -187,49 +206,52 @@ bool UnLoadKey(Platform& platform, const std::string& name) {
 }
 
 bool SetValue(Platform& platform, ValueKind kind, RegistryRoot root, const std::string& keyPath,
-              const std::string& valueName, const std::string& data) {
+              const std::string& valueName, const std::string& data, std::uint32_t* error) {
     SecurityAttributes inheritable;
     inheritable.inheritHandle = true;
     UniqueKey key(platform);
     std::uint32_t disposition = 0;
-    if (platform.RegCreateKeyExA(RootKey(root), keyPath, "", kRegOptionNonVolatile, kKeyWrite,
-                                 &inheritable, key.put(), &disposition) != kErrorSuccess) {
+    if (!Succeeded(platform.RegCreateKeyExA(RootKey(root), keyPath, "", kRegOptionNonVolatile,
+                                            kKeyWrite, &inheritable, key.put(), &disposition),
+                   error)) {
         return false;
     }
     switch (kind) {
     case ValueKind::Text:
-        return platform.RegSetValueExA(key.get(), valueName, kRegSz,
-                                       reinterpret_cast<const std::uint8_t*>(data.data()),
-                                       static_cast<std::uint32_t>(data.size())) == kErrorSuccess;
+        return Succeeded(platform.RegSetValueExA(key.get(), valueName, kRegSz,
+                                                 reinterpret_cast<const std::uint8_t*>(data.data()),
+                                                 static_cast<std::uint32_t>(data.size())),
+                         error);
     case ValueKind::Binary: {
         const auto byte = static_cast<std::uint8_t>(WholeNumberIn(data, 0, 255).value_or(0));
-        return platform.RegSetValueExA(key.get(), valueName, kRegBinary, &byte, 1) == kErrorSuccess;
+        return Succeeded(platform.RegSetValueExA(key.get(), valueName, kRegBinary, &byte, 1),
+                         error);
     }
     case ValueKind::Number: {
         const auto number =
             static_cast<std::int32_t>(WholeNumberIn(data, INT32_MIN, INT32_MAX).value_or(0));
         std::uint8_t bytes[sizeof number];
         std::memcpy(bytes, &number, sizeof number);
-        return platform.RegSetValueExA(key.get(), valueName, kRegDword, bytes, sizeof bytes) ==
-               kErrorSuccess;
+        return Succeeded(
+            platform.RegSetValueExA(key.get(), valueName, kRegDword, bytes, sizeof bytes), error);
     }
     }
     return true; // an unknown kind writes nothing
 }
 
 bool DeleteValue(Platform& platform, RegistryRoot root, const std::string& keyPath,
-                 const std::string& valueName) {
+                 const std::string& valueName, std::uint32_t* error) {
     // Opened, not created: a missing key holds no value to remove.
     UniqueKey key(platform);
     const long opened = platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeySetValue, key.put());
     if (opened == kErrorFileNotFound) {
-        return true;
+        return Succeeded(kErrorSuccess, error);
     }
-    if (opened != kErrorSuccess) {
+    if (!Succeeded(opened, error)) {
         return false;
     }
     const long deleted = platform.RegDeleteValueA(key.get(), valueName);
-    return deleted == kErrorSuccess || deleted == kErrorFileNotFound;
+    return Succeeded(deleted == kErrorFileNotFound ? kErrorSuccess : deleted, error);
 }
 
 bool SaveKey(Platform& platform, RegistryRoot root, const std::string& keyPath,
@@ -251,19 +273,19 @@ bool SaveKey(Platform& platform, RegistryRoot root, const std::string& keyPath,
 }
 
 bool RestoreKey(Platform& platform, RegistryRoot root, const std::string& keyPath,
-                const std::string& file) {
+                const std::string& file, std::uint32_t* error) {
     if (!EnablePrivilege(platform, "SeRestorePrivilege")) {
-        return false;
+        return TokenCallFailed(platform, error);
     }
     // Windows wants the backup privilege as well for a restore. A program that
     // never saved a key (the uninstaller) has not enabled it yet.
     EnablePrivilege(platform, "SeBackupPrivilege");
     UniqueKey key(platform);
-    if (platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeyAllAccess, key.put()) !=
-        kErrorSuccess) {
+    if (!Succeeded(platform.RegOpenKeyExA(RootKey(root), keyPath, 0, kKeyAllAccess, key.put()),
+                   error)) {
         return false;
     }
-    return platform.RegRestoreKeyA(key.get(), file, kRegForceRestore) == kErrorSuccess;
+    return Succeeded(platform.RegRestoreKeyA(key.get(), file, kRegForceRestore), error);
 }
 
 bool EnablePrivilege(Platform& platform, const std::string& privilegeName) {

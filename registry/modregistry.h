@@ -14,6 +14,11 @@
 
 namespace tarrow::modregistry {
 
+// Where a call below takes `error`, it receives the Win32 error of the
+// registry or token call that failed, or 0 when none did: the result itself
+// stays what it always was, and the status goes beside it for whoever
+// reports what happened.
+
 // A value as the registry keeps it: for deciding whether it can be put back
 // exactly, which its text alone does not tell.
 struct StoredValue {
@@ -30,6 +35,8 @@ struct StoredValue {
     // ANSI code page lacks (or could not be read wide), so `bytes` are not
     // the text but what the code page made of it ("?" and the like).
     bool lostInCodePage = false;
+    // NoKey and Unreadable: the Win32 error of the open or of the read.
+    std::uint32_t error = 0;
 };
 
 // The value as text: the default when the key cannot be opened, the empty
@@ -62,13 +69,14 @@ bool UnLoadKey(platform::Platform& platform, const std::string& name);
 // the text read as a number (0 when it is not a number in range); any other
 // kind writes nothing and counts as done.
 bool SetValue(platform::Platform& platform, ValueKind kind, RegistryRoot root,
-              const std::string& keyPath, const std::string& valueName, const std::string& data);
+              const std::string& keyPath, const std::string& valueName, const std::string& data,
+              std::uint32_t* error = nullptr);
 
 // Removes the value, so that it is absent as before it was first written.
 // True when it is gone afterwards, also when the key or the value was
 // missing already; false when the key or the value refuses the removal.
 bool DeleteValue(platform::Platform& platform, RegistryRoot root, const std::string& keyPath,
-                 const std::string& valueName);
+                 const std::string& valueName, std::uint32_t* error = nullptr);
 
 // Saves the key with its values and subkeys to a hive file, replacing a plain
 // (not hidden, not system) file of that name.
@@ -77,7 +85,7 @@ bool SaveKey(platform::Platform& platform, RegistryRoot root, const std::string&
 
 // Replaces the key's values and subkeys with those in the hive file.
 bool RestoreKey(platform::Platform& platform, RegistryRoot root, const std::string& keyPath,
-                const std::string& file);
+                const std::string& file, std::uint32_t* error = nullptr);
 
 // Enables a privilege of the process token for the rest of the run. True when
 // the token accepted the request; a privilege the account does not hold shows

@@ -55,13 +55,13 @@ PairResult WriteChosenText(Platform& platform, const WritePair& pair, const Save
     return WriteText(platform, pair, text, account);
 }
 
-SoundOutcome SilenceSound(Platform& platform, const ApplyChoice& choice,
-                          const AccountKeys& account) {
+SoundOutcome SilenceSound(Platform& platform, const ApplyChoice& choice, const AccountKeys& account,
+                          std::uint32_t& error) {
     if (!choice.silenceSound) {
         return SoundOutcome::LeftAlone;
     }
     return modregistry::SetValue(platform, ValueKind::Text, account.root,
-                                 account.path(kShutdownSoundKey), "", "")
+                                 account.path(kShutdownSoundKey), "", "", &error)
                ? SoundOutcome::Silenced
                : SoundOutcome::Refused;
 }
@@ -137,6 +137,7 @@ ApplyReport Apply(Platform& platform, const std::string& programFolder, const Ap
     progress.setVisible(true);
     const auto found = ReadEveryPairStored(platform, own, progress);
     report.saved = Record(found, earlier != nullptr ? &earlier->values : nullptr);
+    report.found.assign(found.begin(), found.end());
 
     if (report.markersSet) {
         report.soundSaved = KeepOrSaveSound(platform, earlier, systemDirectory, *own);
@@ -156,7 +157,7 @@ ApplyReport Apply(Platform& platform, const std::string& programFolder, const Ap
         StepsThenPauses(progress, kStepsPerGroup, kPause);
     }
     if (changes) {
-        report.sound = SilenceSound(platform, choice, *own);
+        report.sound = SilenceSound(platform, choice, *own, report.soundError);
     }
     StepsThenPauses(progress, kClosingSteps, kShortPause);
     ResetAndHide(progress);

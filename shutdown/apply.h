@@ -18,10 +18,12 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "registry/modregistry.h"
 #include "shutdown/pair_writes.h"
 #include "shutdown/progress.h"
 #include "shutdown/saved_settings.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -56,11 +58,15 @@ struct ApplyReport {
     // An earlier copy of this account was kept and brought up to date.
     bool merged = false;
     bool markersSet = false;
+    // What each pair held before the apply, in the reading order; empty
+    // when the apply stopped before reading.
+    std::vector<modregistry::StoredValue> found;
     SavedValues saved;              // what informationS.dat records, in the reading order
     bool valuesSaved = false;       // informationS.dat lies in the system directory
     bool soundSaved = false;        // Importreg.dat lies beside it
     std::vector<PairResult> writes; // in the writing order
     SoundOutcome sound = SoundOutcome::LeftAlone;
+    std::uint32_t soundError = 0; // Refused: the Win32 error of the write
     // Set when nothing could be saved: the markers went back to "0".
     bool markersCleared = false;
 };

@@ -4,8 +4,11 @@
 #include "registry/modregistry.h"
 #include "shutdown/change_in_force.h"
 #include "shutdown/saved_copy.h"
+#include "shutdown/saved_value.h"
 
 #include <cstdio>
+#include <functional>
+#include <iterator>
 
 #ifndef TARROW_VERSION
 #error "TARROW_VERSION must name the programs' version"
@@ -117,8 +120,102 @@ std::string AccountText(Platform& platform, const std::string& sid) {
     return AccountName(platform, sid) + " (" + sid + ")";
 }
 
+const char* RootName(RegistryRoot root) {
+    switch (root) {
+    case RegistryRoot::CurrentUser:
+        return "HKCU"; // the applying account's own hive, as its owner sees it
+    case RegistryRoot::LocalMachine:
+        return "HKLM";
+    case RegistryRoot::Users:
+        break;
+    }
+    return "HKU";
+}
+
 std::string PairName(const WritePair& pair) {
-    return std::string(pair.place->keyPath) + "\\" + std::string(pair.valueName);
+    return "Pair " + std::to_string(pair.place->index) + " " + RootName(pair.place->root) + "\\" +
+           std::string(pair.place->keyPath) + "\\" + std::string(pair.valueName);
+}
+
+std::string ErrorText(std::uint32_t error) {
+    return error == 0 ? std::string() : " (error " + std::to_string(error) + ")";
+}
+
+std::string KindName(std::uint32_t kind) {
+    static constexpr const char* kNames[] = {"REG_NONE",
+                                             "REG_SZ",
+                                             "REG_EXPAND_SZ",
+                                             "REG_BINARY",
+                                             "REG_DWORD",
+                                             "REG_DWORD_BIG_ENDIAN",
+                                             "REG_LINK",
+                                             "REG_MULTI_SZ",
+                                             "REG_RESOURCE_LIST",
+                                             "REG_FULL_RESOURCE_DESCRIPTOR",
+                                             "REG_RESOURCE_REQUIREMENTS_LIST",
+                                             "REG_QWORD"};
+    if (kind < std::size(kNames)) {
+        return kNames[kind];
+    }
+    return "kind " + std::to_string(kind);
+}
+
+// What the apply found at a pair: its kind, and its text when the saved
+// file carries it whole.
+std::string FoundText(const modregistry::StoredValue& stored) {
+    using Found = modregistry::StoredValue::Found;
+    switch (stored.found) {
+    case Found::NoKey:
+        return "no key" + ErrorText(stored.error);
+    case Found::Absent:
+        return "absent";
+    case Found::Unreadable:
+        return "unreadable" + ErrorText(stored.error);
+    case Found::Value:
+        break;
+    }
+    const SavedValue saved = SavedValueOf(stored);
+    if (saved.kind == SavedKind::Exact) {
+        return KindName(stored.kind) + " \"" + saved.text + "\"";
+    }
+    return KindName(stored.kind) + ", " + std::to_string(stored.bytes.size()) +
+           " bytes, not carried";
+}
+
+// What the saved copy holds for a pair.
+std::string CopyHolds(const SavedValue& saved) {
+    switch (saved.kind) {
+    case SavedKind::Absent:
+        return "absent";
+    case SavedKind::Exact:
+        return "\"" + saved.text + "\"";
+    case SavedKind::LeftAlone:
+        break;
+    }
+    return "not carried";
+}
+
+// What became of the pair: "written "10"", "refused (error 5)", ...
+std::string DoneText(const PairResult& write) {
+    std::string done = PairOutcomeText(write.outcome);
+    if (write.outcome == PairOutcome::Written) {
+        done += " \"" + write.text + "\"";
+    }
+    return done + ErrorText(write.outcome == PairOutcome::Refused ? write.error : 0);
+}
+
+// One line per pair, in the writing order: what was there before (the
+// apply) or what the copy holds (the restore), and what became of it.
+void AddPairs(const std::vector<PairResult>& writes, const std::string& foundLabel,
+              const std::function<std::string(std::size_t)>& foundAt,
+              std::vector<std::string>& lines) {
+    for (const PairResult& write : writes) {
+        if (write.pair == nullptr) {
+            continue;
+        }
+        lines.push_back(PairName(*write.pair) + ": " + foundLabel + " " +
+                        foundAt(write.pair->entry) + "; " + DoneText(write));
+    }
 }
 
 // What the operation did with the saved files, as the entry says it.
@@ -162,16 +259,6 @@ void AddSavedFiles(Platform& platform, const OperationEntry& entry,
                     (copy.hasSound ? "present" : "absent"));
 }
 
-void AddPairs(const std::vector<PairResult>& writes, std::vector<std::string>& lines) {
-    for (const PairResult& write : writes) {
-        if (write.pair == nullptr) {
-            continue;
-        }
-        lines.push_back("Pair " + PairName(*write.pair) + ": " + PairOutcomeText(write.outcome) +
-                        " \"" + write.text + "\"");
-    }
-}
-
 } // namespace
 
 std::string OutcomeText(const OperationEntry& entry) {
@@ -208,16 +295,32 @@ std::vector<std::string> EntryLines(Platform& platform, const OperationEntry& en
         "Exit code: " + std::to_string(entry.exitCode),
     };
     if (entry.apply != nullptr) {
-        AddPairs(entry.apply->writes, lines);
-        const char* sound = entry.apply->sound == SoundOutcome::Silenced  ? "silenced"
-                            : entry.apply->sound == SoundOutcome::Refused ? "refused"
-                                                                          : "left alone";
-        lines.push_back(std::string("Sound key: ") + sound);
+        const ApplyReport& apply = *entry.apply;
+        AddPairs(
+            apply.writes, "found",
+            [&apply](std::size_t k) {
+                return k < apply.found.size() ? FoundText(apply.found[k]) : std::string("not read");
+            },
+            lines);
+        const char* sound = apply.sound == SoundOutcome::Silenced  ? "silenced"
+                            : apply.sound == SoundOutcome::Refused ? "refused"
+                                                                   : "left alone";
+        lines.push_back(std::string("Sound key: ") + sound +
+                        ErrorText(apply.sound == SoundOutcome::Refused ? apply.soundError : 0));
     }
     if (entry.restore != nullptr) {
-        AddPairs(entry.restore->writes, lines);
-        lines.push_back(std::string("Sound key: ") +
-                        (entry.restore->soundRestored ? "restored" : "not restored"));
+        const RestoreReport& restore = *entry.restore;
+        AddPairs(
+            restore.writes, "saved",
+            [&restore](std::size_t k) {
+                return restore.saved ? CopyHolds((*restore.saved)[k]) : std::string("not read");
+            },
+            lines);
+        const char* sound = restore.soundRestored ? "restored"
+                            : restore.soundSaved  ? "not restored"
+                                                  : "none saved";
+        lines.push_back(std::string("Sound key: ") + sound +
+                        ErrorText(restore.soundRestored ? 0 : restore.soundError));
     }
     AddSavedFiles(platform, entry, programFolder, lines);
     return lines;

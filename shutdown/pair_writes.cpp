@@ -22,17 +22,19 @@ bool PutBack(PairOutcome outcome) {
 PairResult WriteText(platform::Platform& platform, const WritePair& pair, std::string text,
                      const AccountKeys& account) {
     const KeyAt key = PlaceKey(*pair.place, account);
+    std::uint32_t error = 0;
     const bool written = modregistry::SetValue(platform, ValueKind::Text, key.root, key.path,
-                                               std::string(pair.valueName), text);
-    return {&pair, std::move(text), written ? PairOutcome::Written : PairOutcome::Refused};
+                                               std::string(pair.valueName), text, &error);
+    return {&pair, std::move(text), written ? PairOutcome::Written : PairOutcome::Refused, error};
 }
 
 PairResult RemoveValue(platform::Platform& platform, const WritePair& pair,
                        const AccountKeys& account) {
     const KeyAt key = PlaceKey(*pair.place, account);
+    std::uint32_t error = 0;
     const bool removed =
-        modregistry::DeleteValue(platform, key.root, key.path, std::string(pair.valueName));
-    return {&pair, {}, removed ? PairOutcome::Deleted : PairOutcome::Refused};
+        modregistry::DeleteValue(platform, key.root, key.path, std::string(pair.valueName), &error);
+    return {&pair, {}, removed ? PairOutcome::Deleted : PairOutcome::Refused, error};
 }
 
 } // namespace tarrow::shutdown

@@ -7,6 +7,7 @@
 #include "shutdown/account_keys.h"
 #include "shutdown/timeout_places.h"
 
+#include <cstdint>
 #include <string>
 
 namespace tarrow::shutdown {
@@ -29,6 +30,7 @@ struct PairResult {
     const WritePair* pair = nullptr;
     std::string text; // what was, or would have been, written
     PairOutcome outcome = PairOutcome::Refused;
+    std::uint32_t error = 0; // Refused: the Win32 error of the call that failed
 };
 
 // Stores `text` at the pair as a string value, creating a missing key;

@@ -146,6 +146,8 @@ RestoreReport Restore(Platform& platform, const std::string& programFolder, Prog
     // for the ten steps before each of the others.
     const auto& groups = WriteGroups();
     if (writes) {
+        report.saved = change.copy.values;
+        report.soundSaved = change.copy.hasSound;
         WriteGroupBack(platform, groups.front(), change.copy.values, targets, report);
     }
     progress.setVisible(true);
@@ -162,7 +164,7 @@ RestoreReport Restore(Platform& platform, const std::string& programFolder, Prog
         report.soundRestored =
             owner.reached() &&
             modregistry::RestoreKey(platform, owner.keys.root, owner.keys.path(kShutdownSoundKey),
-                                    change.copy.soundPath());
+                                    change.copy.soundPath(), &report.soundError);
         soundBack = report.soundRestored || owner.reach == HiveReach::Gone;
     }
     Advance(progress, 10.0f);

@@ -22,7 +22,10 @@
 #include "platform/platform.h"
 #include "shutdown/pair_writes.h"
 #include "shutdown/progress.h"
+#include "shutdown/saved_settings.h"
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tarrow::shutdown {
@@ -44,7 +47,12 @@ bool Completed(RestoreOutcome outcome);
 struct RestoreReport {
     RestoreOutcome outcome = RestoreOutcome::Incomplete;
     std::vector<PairResult> writes; // in the writing order; empty when nothing was written
+    // What the saved copy holds for each pair, in the reading order, when
+    // the restore wrote from it.
+    std::optional<SavedValues> saved;
+    bool soundSaved = false; // the copy holds the sound
     bool soundRestored = false;
+    std::uint32_t soundError = 0; // the sound not restored: the Win32 error of the restore
     bool copiesDeleted = false;
     bool markersCleared = false;
 };

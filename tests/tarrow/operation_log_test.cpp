@@ -8,6 +8,7 @@
 #include "shutdown/system_mark_file.h"
 #include "tests/tarrow/tarrow_fixture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -91,6 +92,14 @@ std::string Field(const std::vector<std::string>& entry, const std::string& name
     return "";
 }
 
+std::string Joined(const std::vector<std::string>& entry) {
+    std::string text;
+    for (const std::string& line : entry) {
+        text += line + "\n";
+    }
+    return text;
+}
+
 TEST(OperationLog, EachOperationLeavesOneEntryWithItsOutcomeAndExitCode) {
     struct Case {
         const char* name;
@@ -99,6 +108,9 @@ TEST(OperationLog, EachOperationLeavesOneEntryWithItsOutcomeAndExitCode) {
         const char* outcome;
         std::uint32_t exitCode;
         const char* savedFiles;
+        // Lines the entry holds, among its line for each of the 26 pairs
+        // (none when the operation was refused before it read any).
+        std::vector<std::string> lines = {};
     };
     const auto applied = [](Machine& m) { m.Applied(); };
     const auto damaged = [](Machine& m) {
@@ -110,8 +122,38 @@ TEST(OperationLog, EachOperationLeavesOneEntryWithItsOutcomeAndExitCode) {
         m.w.emulated.failValueWrites(platform::kHkeyUsers, ".DEFAULT\\Control Panel\\Desktop");
     };
     const auto locked = [](Machine& m) { m.HoldLock(); };
+    const auto oddKinds = [](Machine& m) {
+        ASSERT_TRUE(modregistry::SetValue(m.w.p, ValueKind::Number, RegistryRoot::LocalMachine,
+                                          "SYSTEM\\ControlSet001\\Control",
+                                          "WaitToKillServiceTimeout", "20000"));
+        ASSERT_TRUE(modregistry::SetValue(m.w.p, ValueKind::Binary, RegistryRoot::LocalMachine,
+                                          "SYSTEM\\ControlSet002\\Control",
+                                          "WaitToKillServiceTimeout", "7"));
+        m.w.emulated.failValueWrites(platform::kHkeyUsers, ".DEFAULT\\Control Panel\\Desktop");
+    };
+    const std::string place0 = "Pair 0 HKCU\\Control Panel\\Desktop\\HungAppTimeout: ";
+    const std::string place3 = "Pair 3 HKU\\.DEFAULT\\Control Panel\\Desktop\\HungAppTimeout: ";
     const Case cases[] = {
-        {"an apply", Operation::Apply, [](Machine&) {}, "applied", 0, "written; now found: whole"},
+        {"an apply",
+         Operation::Apply,
+         [](Machine&) {},
+         "applied",
+         0,
+         "written; now found: whole",
+         {place0 + "found REG_SZ \"5000\"; written \"10\"", "Sound key: left alone"}},
+        {"an apply over values of odd kinds, one place refusing",
+         Operation::Apply,
+         oddKinds,
+         "applied",
+         0,
+         "written; now found: whole",
+         {"Pair 1 HKLM\\SYSTEM\\ControlSet001\\Control\\WaitToKillServiceTimeout: found "
+          "REG_DWORD \"20000\"; written \"10\"",
+          "Pair 2 HKLM\\SYSTEM\\ControlSet002\\Control\\WaitToKillServiceTimeout: found "
+          "REG_BINARY, 1 bytes, not carried; left alone",
+          place3 + "found absent; refused (error 5)",
+          "Pair 4 HKU\\S-1-5-19\\Control Panel\\Desktop\\HungAppTimeout: found no key (error 2); "
+          "left alone"}},
         {"an apply that cannot save", Operation::Apply,
          [](Machine& m) { m.w.emulated.failMoveTo(kValues); }, "nothing saved", 0,
          "not written; now found: none"},
@@ -125,13 +167,35 @@ TEST(OperationLog, EachOperationLeavesOneEntryWithItsOutcomeAndExitCode) {
          "in force elsewhere", 0, "left alone; now found: whole"},
         {"an apply beside another operation", Operation::Apply, locked, "another operation running",
          0, "not looked at; now found: none"},
-        {"a restore", Operation::Restore, applied, "restored", 0, "used up; now found: none"},
+        {"a restore",
+         Operation::Restore,
+         applied,
+         "restored",
+         0,
+         "used up; now found: none",
+         {place0 + "saved \"5000\"; written \"5000\"", place3 + "saved absent; deleted",
+          "Sound key: restored"}},
         {"a restore with nothing saved", Operation::Restore, [](Machine&) {}, "nothing to restore",
          0, "none saved; now found: none"},
         {"a restore of a damaged copy", Operation::Restore, damaged, "damaged", 0,
          "damaged; now found: damaged"},
-        {"a restore that cannot write", Operation::Restore, refusing, "incomplete", 0,
-         "kept; now found: whole"},
+        {"a restore that cannot write",
+         Operation::Restore,
+         refusing,
+         "incomplete",
+         0,
+         "kept; now found: whole",
+         {place3 + "saved absent; refused (error 5)"}},
+        {"a restore whose sound key refuses its hive file",
+         Operation::Restore,
+         [](Machine& m) {
+             m.Applied();
+             m.w.emulated.failKeyRestore(true);
+         },
+         "incomplete",
+         0,
+         "kept; now found: whole",
+         {"Sound key: not restored (error 5)"}},
         {"a restore beside another operation", Operation::Restore, locked,
          "another operation running", 0, "not looked at; now found: none"},
         {"an uninstall", Operation::Uninstall, applied, "restored", rollback::kExitRestored,
@@ -182,6 +246,21 @@ TEST(OperationLog, EachOperationLeavesOneEntryWithItsOutcomeAndExitCode) {
         EXPECT_EQ(Field(entry, "Time"), std::string("2026-01-01 01:") + minuteAndSecond +
                                             " local, 2026-01-01 00:" + minuteAndSecond + " UTC");
         EXPECT_EQ(Field(entry, "Saved files"), c.savedFiles);
+        const auto pairLines = std::count_if(entry.begin(), entry.end(), [](const std::string& l) {
+            return l.starts_with("Pair ");
+        });
+        // Only an operation that went on to write has its pairs to tell.
+        const std::string outcome = c.outcome;
+        const bool ran =
+            c.run == Operation::Apply
+                ? outcome == "applied" || outcome == "nothing saved"
+                : outcome == "incomplete" || std::string(c.savedFiles).starts_with("used up");
+        EXPECT_EQ(pairLines, ran ? 26 : 0);
+        for (const std::string& line : c.lines) {
+            EXPECT_NE(std::find(entry.begin(), entry.end(), line), entry.end())
+                << "no line \"" << line << "\" in:\n"
+                << Joined(entry);
+        }
         m.held.reset();
     }
 }
