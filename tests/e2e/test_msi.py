@@ -52,6 +52,31 @@ def product_code(package) -> str:
     raise AssertionError(f"{package} has no ProductCode")
 
 
+LOG_START = b"==== Tarrow.log entry ===="
+LOG_END = b"==== end of entry ===="
+
+
+def log_entries(log: Path):
+    """The whole entries of Tarrow.log, each as {field: value} with the pair
+    lines under "pairs", oldest first."""
+    if not log.exists():
+        return []
+    entries, lines = [], None
+    for line in log.read_bytes().split(b"\r\n"):
+        if line == LOG_START:
+            lines = []
+        elif line == LOG_END and lines is not None:
+            entry = {"pairs": [l for l in lines if l.startswith("Pair ")]}
+            for l in lines:
+                name, _, value = l.partition(": ")
+                entry.setdefault(name, value)
+            entries.append(entry)
+            lines = None
+        elif lines is not None:
+            lines.append(line.decode("cp1252"))
+    return entries
+
+
 def installed_files():
     """(folder, name) of every file the packages install, from the list
     both are made from."""
@@ -129,6 +154,13 @@ class Package(unittest.TestCase):
     def package_entry(self, package):
         return rf"{UNINSTALL}\{product_code(package)}"
 
+    def log(self) -> Path:
+        """Tarrow.log, in the Windows folder's Logs, however Wine spelled
+        that folder."""
+        windows = self.desktop.drive_c() / "windows"
+        logs = next((p for p in windows.iterdir() if p.name.lower() == "logs"), windows / "Logs")
+        return logs / "Tarrow" / "Tarrow.log"
+
     def saved_files(self):
         """What the speed-up saved, by file (None for one it did not write)."""
         return {path.name: path.read_bytes() if path.exists() else None for path in self.saved}
@@ -187,9 +219,23 @@ class Package(unittest.TestCase):
         d.end_all("Tarrow.exe")
         self.assertTrue((self.folders["program"] / "Tarrow.exe.manifest").exists())
 
+        logged = len(log_entries(self.log()))
         self.assertEqual(self.msiexec("/x", self.package), SUCCESS)
         self.assertEqual(d.reg_text(HKCU_DESKTOP, "HungAppTimeout"), "5000",
                          "the saved settings are back")
+        # Both the apply and the uninstall left their entry, with a line
+        # for each of the 26 pairs.
+        apply, uninstall = log_entries(self.log())[logged - 1:]
+        self.assertEqual((apply["Program"], apply["Operation"], apply["Outcome"]),
+                         (f"Tarrow.exe {ARGS.version}", "apply", "applied"))
+        self.assertEqual((uninstall["Program"], uninstall["Operation"], uninstall["Outcome"],
+                          uninstall["Exit code"]),
+                         (f"rollback.exe {ARGS.version}", "uninstall", "restored", "0"))
+        place0 = r"Pair 0 HKCU\Control Panel\Desktop\HungAppTimeout: "
+        self.assertIn(place0 + 'found REG_SZ "5000"; written "10"', apply["pairs"])
+        self.assertIn(place0 + 'saved "5000"; written "5000"', uninstall["pairs"])
+        self.assertEqual((len(apply["pairs"]), len(uninstall["pairs"])), (26, 26))
+        self.assertEqual(uninstall["AppliedBy"], apply["Account"], "whose change it was")
         self.assertEqual(d.reg_text(r"HKCU\Consol", "Change"), "0")
         for path in self.saved:
             self.assertFalse(path.exists(), path)
@@ -208,6 +254,11 @@ class Package(unittest.TestCase):
         self.assert_installed()
         self.assertEqual(self.saved_files(), saved, "the saved files stay")
         self.assertEqual(d.reg_text(HKCU_DESKTOP, "HungAppTimeout"), "10", "nothing written")
+        # The log says why, and names the damaged file.
+        failed = log_entries(self.log())[-1]
+        self.assertEqual((failed["Outcome"], failed["Exit code"], failed["Saved files"]),
+                         ("damaged", "2", "damaged; now found: damaged"))
+        self.assertIn(r"  C:\windows\system32\informationS.dat", failed)
 
         self.assertEqual(self.msiexec("/x", self.package, "TARROWFORCE=1"), SUCCESS)
         self.assert_removed()
