@@ -96,6 +96,7 @@ ApplyReport Apply(Platform& platform, const std::string& programFolder, const Ap
         if (!SetDamagedCopyAside(platform, change.copy)) {
             break;
         }
+        ClearChangeInForce(platform);
         change = find();
     }
     switch (change.kind) {
@@ -119,6 +120,7 @@ ApplyReport Apply(Platform& platform, const std::string& programFolder, const Ap
         // The copy of a change that was undone: it goes before anything new
         // is saved, so that a crash cannot pair it with a new file.
         DeleteSavedCopies(platform, systemDirectory, programFolder, change.copy.folder);
+        ClearChangeInForce(platform);
         break;
     case ChangeInForce::Kind::Nothing:
         break;
@@ -145,7 +147,8 @@ ApplyReport Apply(Platform& platform, const std::string& programFolder, const Ap
             report.valuesSaved = SaveValuesFile(platform, systemDirectory, report.saved);
         }
     }
-    const bool changes = report.valuesSaved;
+    // Tools that look for a change in force find it before its first write.
+    const bool changes = report.valuesSaved && MarkChangeInForce(platform);
 
     const std::string text = TimeoutTextFor(choice);
     for (const WriteGroup& group : WriteGroups()) {

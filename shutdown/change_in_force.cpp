@@ -197,6 +197,23 @@ bool RecordAppliedBy(Platform& platform, const std::string& sid) {
            modregistry::FlushKey(platform, RegistryRoot::LocalMachine, std::string(kTarrowKey));
 }
 
+bool MarkChangeInForce(Platform& platform) {
+    return modregistry::SetValue(platform, ValueKind::Text, RegistryRoot::LocalMachine,
+                                 std::string(kTarrowKey), std::string(kChangeInForceValue), "1") &&
+           modregistry::FlushKey(platform, RegistryRoot::LocalMachine, std::string(kTarrowKey));
+}
+
+bool ClearChangeInForce(Platform& platform) {
+    if (modregistry::ReadStoredValue(platform, RegistryRoot::LocalMachine, std::string(kTarrowKey),
+                                     std::string(kChangeInForceValue))
+            .found != modregistry::StoredValue::Found::Value) {
+        return true; // nothing to clear, and nothing to write to disk
+    }
+    return modregistry::DeleteValue(platform, RegistryRoot::LocalMachine, std::string(kTarrowKey),
+                                    std::string(kChangeInForceValue)) &&
+           modregistry::FlushKey(platform, RegistryRoot::LocalMachine, std::string(kTarrowKey));
+}
+
 ChangeInForce FindChangeInForce(Platform& platform, AccountHives& hives, SavedCopy copy) {
     ChangeInForce change;
     switch (copy.state) {

@@ -26,6 +26,11 @@ namespace tarrow::shutdown {
 
 inline constexpr std::string_view kTarrowKey = "SOFTWARE\\Tarrow";
 inline constexpr std::string_view kAppliedByValue = "AppliedBy";
+// "1" from before an apply writes its first pair until the saved copy of
+// its change is used up: what a deployment tool can look for. A cut can
+// leave it beside a change that had not begun or had just ended; the next
+// apply or restore, which the markers left with it call for, clears it.
+inline constexpr std::string_view kChangeInForceValue = "ChangeInForce";
 
 // The SID of the account the program runs as, or "" when it cannot be told.
 std::string RunningAccount(platform::Platform& platform);
@@ -37,6 +42,10 @@ std::optional<std::string> ReadAppliedBy(platform::Platform& platform);
 // Records the account and writes it to disk at once. The record outlives
 // the change: with no saved copy it only says whose markers may be left.
 bool RecordAppliedBy(platform::Platform& platform, const std::string& sid);
+
+// Sets kChangeInForceValue, or removes it, and writes it to disk at once.
+bool MarkChangeInForce(platform::Platform& platform);
+bool ClearChangeInForce(platform::Platform& platform);
 
 struct ChangeInForce {
     enum class Kind {

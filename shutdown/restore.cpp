@@ -199,8 +199,11 @@ RestoreReport Restore(Platform& platform, const std::string& programFolder, Prog
         report.outcome = RestoreOutcome::Incomplete;
         return report;
     }
+    // The mark of a change in force goes with its copy, and is on disk
+    // before the markers that would call for another restore are cleared.
     report.copiesDeleted =
-        DeleteSavedCopies(platform, systemDirectory, programFolder, change.copy.folder);
+        DeleteSavedCopies(platform, systemDirectory, programFolder, change.copy.folder) &&
+        ClearChangeInForce(platform);
     if (!report.copiesDeleted) {
         report.outcome = RestoreOutcome::Incomplete;
         return report;

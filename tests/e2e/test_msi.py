@@ -216,6 +216,8 @@ class Package(unittest.TestCase):
         main = tarrow_session.open_main_window(d)
         tarrow_session.apply(d, main, OPTION2)
         self.assertEqual(d.reg_text(HKCU_DESKTOP, "HungAppTimeout"), "10")
+        self.assertEqual(d.reg_text(r"HKLM\Software\Tarrow", "ChangeInForce"), "1",
+                         "what a detection rule looks for")
         d.end_all("Tarrow.exe")
         self.assertTrue((self.folders["program"] / "Tarrow.exe.manifest").exists())
 

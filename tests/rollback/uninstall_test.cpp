@@ -390,9 +390,16 @@ TEST(Uninstall, GoesOnOnlyWhenNothingElseOfTarrowRuns) {
         m.emulated.clearFaults();
         RemoveWhatThePackageRemoves(m);
         // Once the package has removed its mark, nothing of Tarrow's is left
-        // there unless AppliedBy had to stay.
-        EXPECT_EQ(TarrowKey(m),
-                  c.forgetsWhoApplied ? std::nullopt : std::optional(TarrowKeyContents{0, 1}));
+        // there unless AppliedBy had to stay, and beside it the mark of the
+        // change while that is still in force.
+        EXPECT_EQ(TarrowKey(m), c.forgetsWhoApplied
+                                    ? std::nullopt
+                                    : std::optional(TarrowKeyContents{0, restored ? 1u : 2u}));
+        EXPECT_EQ(modregistry::ReadStoredValue(m.p, RegistryRoot::LocalMachine,
+                                               std::string(shutdown::kTarrowKey),
+                                               std::string(shutdown::kChangeInForceValue))
+                          .found == modregistry::StoredValue::Found::Value,
+                  !restored);
         m.emulated.onSleep({});
     }
 }

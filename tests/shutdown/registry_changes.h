@@ -8,7 +8,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <algorithm>
 #include <map>
+#include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -62,21 +65,25 @@ inline bool PutBackAsDesigned(const platform::emulated::RegistryValue& was,
 } // namespace detail
 
 // Everything that differs between `before` and `after` beyond what Tarrow
-// may leave behind: its markers in the applying account's own hive and the
-// record of who applied. Every value must be as before (see
+// may leave behind: its markers in the applying account's own hive, the
+// record of who applied and the mark of a change in force. Every value must be as before (see
 // PutBackAsDesigned), every absent one absent, every key still there.
 inline std::vector<std::string> UnexpectedChanges(const RegistryDump& before,
                                                   const RegistryDump& after,
                                                   const std::string& applier) {
     const std::string hive = "hkey_users\\" + platform::emulated::FoldCase(applier);
-    const std::map<std::string, std::string> tarrowsOwn = {
+    const std::set<std::pair<std::string, std::string>> tarrowsOwn = {
         {hive + "\\consol", "change"},
         {hive + "\\control panel\\desktop", "beforce"},
         {"hkey_local_machine\\software\\tarrow", "appliedby"},
+        {"hkey_local_machine\\software\\tarrow", "changeinforce"},
     };
     const auto isTarrowsOwn = [&tarrowsOwn](const std::string& key, const std::string& value) {
-        const auto it = tarrowsOwn.find(key);
-        return it != tarrowsOwn.end() && it->second == value;
+        return tarrowsOwn.count({key, value}) != 0;
+    };
+    const auto isTarrowsKey = [&tarrowsOwn](const std::string& key) {
+        return std::any_of(tarrowsOwn.begin(), tarrowsOwn.end(),
+                           [&key](const auto& own) { return own.first == key; });
     };
     std::vector<std::string> changes;
     for (const auto& [key, values] : before) {
@@ -88,7 +95,9 @@ inline std::vector<std::string> UnexpectedChanges(const RegistryDump& before,
         for (const auto& [name, value] : values) {
             const auto found = now->second.find(name);
             if (found == now->second.end()) {
-                changes.push_back("value gone: " + key + "\\" + name);
+                if (!isTarrowsOwn(key, name)) {
+                    changes.push_back("value gone: " + key + "\\" + name);
+                }
             } else if (!detail::PutBackAsDesigned(value, found->second) &&
                        !isTarrowsOwn(key, name)) {
                 changes.push_back("value changed: " + key + "\\" + name + ": " +
@@ -98,7 +107,7 @@ inline std::vector<std::string> UnexpectedChanges(const RegistryDump& before,
     }
     for (const auto& [key, values] : after) {
         const auto was = before.find(key);
-        if (was == before.end() && !tarrowsOwn.count(key)) {
+        if (was == before.end() && !isTarrowsKey(key)) {
             changes.push_back("key new: " + key);
         }
         for (const auto& [name, value] : values) {

@@ -179,6 +179,10 @@ bool RunCollecting(TrustMachine& t, const Step& step, CutCollector& collector,
     if (t.MarkersSet()) {
         return ::testing::AssertionFailure() << "the markers are set";
     }
+    if (const auto tarrow = now.find("hkey_local_machine\\software\\tarrow");
+        tarrow != now.end() && tarrow->second.count("changeinforce") != 0) {
+        return ::testing::AssertionFailure() << "the mark of a change in force is left";
+    }
     return ::testing::AssertionSuccess();
 }
 
