@@ -202,7 +202,13 @@ class WineDesktop:
         return self.probe("values", key)[0] == 0
 
     def reg_set(self, key: str, value: str, text: str):
-        self.run("reg", "add", key, "/v", value, "/t", "REG_SZ", "/d", text, "/f")
+        """Sets the value and reads it back: a test that sets a machine up
+        must not go on from a write that did not take."""
+        for _ in range(3):
+            self.run_wine("reg", "add", key, "/v", value, "/t", "REG_SZ", "/d", text, "/f")
+            if self.reg_text(key, value) == text:
+                return
+        raise AssertionError(f"{key}\\{value} could not be set to {text!r}")
 
     def reg_set_default(self, key: str, text: str):
         self.run("reg", "add", key, "/ve", "/t", "REG_SZ", "/d", text, "/f")
