@@ -42,7 +42,7 @@ function(tarrow_add_program target)
                    ${PROJECT_SOURCE_DIR}/platform/win32/xp_compat.cpp)
     target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_identity)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${ARG_NAME})
-    target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} tarrow_build_flags)
     target_link_options(${target} PRIVATE
                         "-Wl,-Map=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${ARG_NAME}.map")
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
