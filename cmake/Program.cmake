@@ -2,12 +2,13 @@
 #                    SOURCES <files...> LIBRARIES <targets...> [RESOURCES <rc lines...>]
 #                    [SHIPPED_MANIFEST])
 #   A Windows GUI executable in bin/, entered through the shell's one WinMain
-#   (SOURCES define its program with TheProgram()), with an embedded manifest (administrator
-#   rights, version 6 common controls, DPI awareness, supported Windows
-#   versions) and a version resource, both from the project's version and
-#   the given description. It starts on Windows XP too (xp_compat.cpp).
-#   The program's code gets the same values as
-#   kProgramIdentity from "program_identity.h", for the manifest it writes.
+#   (the object library tarrow_entry; SOURCES define its program with
+#   TheProgram()), with an embedded manifest (administrator rights, version
+#   6 common controls, DPI awareness, supported Windows versions) and a
+#   version resource, both from the project's version and the given
+#   description. It starts on Windows XP too (the object library
+#   tarrow_xp_compat). The program's code gets the same values from
+#   TheIdentity(), generated for it, for the manifest it writes.
 #   The 32-bit Release build is what users get: its programs carry no symbols
 #   and no debug information (the static C++ runtime brings much of both).
 #   The 64-bit build only runs the tests under 64-bit Wine and keeps its
@@ -33,16 +34,13 @@ function(tarrow_add_program target)
                    ${TARROW_PROGRAM_MANIFEST} @ONLY)
     configure_file(${PROJECT_SOURCE_DIR}/cmake/program/program.rc.in
                    ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.rc @ONLY)
-    configure_file(${PROJECT_SOURCE_DIR}/cmake/program/identity.h.in
-                   ${CMAKE_CURRENT_BINARY_DIR}/${target}_identity/program_identity.h @ONLY)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/program/identity.cpp.in
+                   ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_identity.cpp @ONLY)
     add_executable(${target} WIN32 ${ARG_SOURCES} ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.rc
-                   ${PROJECT_SOURCE_DIR}/shell/win32/win_main.cpp
-                   ${PROJECT_SOURCE_DIR}/shell/win32/quiet_terminate.cpp
-                   ${PROJECT_SOURCE_DIR}/shell/win32/runtime_errors.cpp
-                   ${PROJECT_SOURCE_DIR}/platform/win32/xp_compat.cpp)
-    target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_identity)
+                   ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_identity.cpp)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${ARG_NAME})
-    target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES})
+    target_link_libraries(${target} PRIVATE tarrow_entry tarrow_xp_compat ${ARG_LIBRARIES}
+                                            tarrow_build_flags)
     target_link_options(${target} PRIVATE
                         "-Wl,-Map=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${ARG_NAME}.map")
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)

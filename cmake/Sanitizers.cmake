@@ -5,7 +5,7 @@
 # readable.
 option(TARROW_SANITIZE "Build with AddressSanitizer and UBSan" OFF)
 if(TARROW_SANITIZE)
-    add_compile_options(
+    target_compile_options(tarrow_build_flags INTERFACE
         "$<$<COMPILE_LANGUAGE:CXX>:-fsanitize=address,undefined;-fno-sanitize-recover=all;-fno-omit-frame-pointer;-O1>")
-    add_link_options(-fsanitize=address,undefined)
+    target_link_options(tarrow_build_flags INTERFACE -fsanitize=address,undefined)
 endif()

@@ -1,6 +1,6 @@
 # Every target of the project builds with warnings as errors, on g++ and on
 # the MinGW-w64 cross compiler alike.
-add_compile_options(
+target_compile_options(tarrow_build_flags INTERFACE
     "$<$<COMPILE_LANGUAGE:CXX>:-Wall;-Wextra;-Wpedantic;-Wshadow;-Wconversion;-Wsign-conversion;-Werror>")
 
 # GCC 12 reports a false -Wrestrict overlap when it inlines
@@ -8,5 +8,5 @@ add_compile_options(
 # warning is off for that compiler family only.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12
    AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
-    add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wno-restrict>)
+    target_compile_options(tarrow_build_flags INTERFACE $<$<COMPILE_LANGUAGE:CXX>:-Wno-restrict>)
 endif()

@@ -4,7 +4,11 @@
 # Every window of the program is a borderless picture with invisible
 # clickable areas laid over it, so each picture draws its own buttons
 # exactly where the program places those areas, and leaves the places
-# where the program puts real controls as plain, flat background.
+# where the program puts real controls as plain, flat background. Where a
+# picture's buttons lie, and their face colours, comes from its window's
+# layout table (tarrow/layout/*.def), which the program's hot areas are
+# made from too; a picture is not written unless it draws every row of its
+# table.
 #
 # Needs ImageMagick's `convert`/`identify` and the DejaVu Sans fonts.
 # The script writes its pictures next to itself and can be re-run at any
@@ -52,12 +56,55 @@ TRACK='#D3DCE5'    # empty meter segments
 
 ARGS=()
 CUR=''
+LAYOUTS=../tarrow/layout
+LAYOUT=''
+DRAWN=()
+BUTTON=()
+
+# layout_of NAME: the layout table whose hot areas lie over picture NAME,
+# or nothing for a picture without hot areas.
+layout_of() {
+    local table
+    for table in "$LAYOUTS"/*.def; do
+        if grep -qxF "TARROW_PICTURE(\"$1\")" "$table"; then
+            echo "$table"
+            return
+        fi
+    done
+}
+
+# hot_areas: the names of the current picture's hot areas, one a line.
+hot_areas() {
+    [[ -z $LAYOUT ]] || sed -nE 's/^TARROW_HOT_AREA\(([A-Za-z0-9_]+),.*/\1/p' "$LAYOUT"
+}
+
+# area NAME [SAME...]: the button that the current picture's layout table
+# draws under hot area NAME, as BUTTON=(X Y W H FACE) in pixels; each SAME is
+# another hot area that shares the button, which the table must put in the
+# same place.
+area() {
+    local name row first=''
+    for name in "$@"; do
+        row=$(grep -E "^TARROW_HOT_AREA\($name," "${LAYOUT:-/dev/null}") ||
+            fail_fit "its layout table has no hot area $name"
+        # The drawn button and its face come before the texts of the row.
+        row=${row#TARROW_HOT_AREA(}
+        IFS=, read -r _ _ _ _ _ x y w h face _ <<<"${row//[ \"]/}"
+        [[ -z $first || $first == "$x $y $w $h $face" ]] ||
+            fail_fit "$name does not share $1's button in the layout table"
+        first="$x $y $w $h $face"
+        DRAWN+=("$name")
+    done
+    read -r -a BUTTON <<<"$first"
+}
 
 # canvas NAME WIDTH HEIGHT: start a new picture filled with the background.
 canvas() {
     CUR=$1
     CW=$2
     CH=$3
+    LAYOUT=$(layout_of "$CUR")
+    DRAWN=()
     ARGS=(-respect-parentheses -size "${CW}x${CH}" "xc:$BG" -gravity NorthWest)
 }
 
@@ -92,7 +139,7 @@ shape() {
         -draw "stroke-linecap round stroke-linejoin round $*")
 }
 
-# fail_fit MESSAGE: stop because a text does not fit its box.
+# fail_fit MESSAGE: stop because a text or a button does not fit.
 fail_fit() {
     echo "draw.sh: $CUR: $1" >&2
     exit 1
@@ -124,6 +171,10 @@ para() {
 
 # save: write the picture as a baseline 24-bit JPEG and check its size.
 save() {
+    local name
+    for name in $(hot_areas); do
+        [[ " ${DRAWN[*]} " == *" $name "* ]] || fail_fit "hot area $name has no button drawn"
+    done
     convert "${ARGS[@]}" -strip -colorspace sRGB -type TrueColor \
         -sampling-factor 2x2,1x1,1x1 -interlace none -quality 92 "JPG:$CUR"
     local got
@@ -268,13 +319,14 @@ doc_icon() {
     done
 }
 
-# action_button X Y W H STYLE ICON LABEL: a main-window button with an icon
-# at its left and its label after it.  STYLE is "main" or "plain".
+# action_button X Y W H FACE STYLE ICON LABEL: a main-window button with an
+# icon at its left and its label after it.  STYLE is "main" (outlined in its
+# face, light text) or "plain".
 action_button() {
-    local x=$1 y=$2 w=$3 h=$4 style=$5 icon=$6 label=$7
-    local fill=$CARD edge=$EDGE col=$INK icol=$ACCENT
+    local x=$1 y=$2 w=$3 h=$4 fill=$5 style=$6 icon=$7 label=$8
+    local edge=$EDGE col=$INK icol=$ACCENT
     if [[ $style == main ]]; then
-        fill=$ACCENT edge=$ACCENT col=$ONDARK icol=$ONDARK
+        edge=$fill col=$ONDARK icol=$ONDARK
     fi
     rect "$x" "$y" "$w" "$h" "$fill" "$edge" 8
     local cx=$((x + 26)) cy=$((y + h / 2))
@@ -289,11 +341,11 @@ action_button() {
     text $((x + 48)) "$y" $((w - 56)) "$h" 15 "$BOLD" "$col" West "$label"
 }
 
-# tile X Y W H ICON CAPTION: a small button on a dark panel with an icon
-# above a caption.
+# tile X Y W H FACE ICON CAPTION: a small button on a dark panel with an
+# icon above a caption.
 tile() {
-    local x=$1 y=$2 w=$3 h=$4 icon=$5 caption=$6
-    rect "$x" "$y" "$w" "$h" "$SLATE2" '#5F768C' 6
+    local x=$1 y=$2 w=$3 h=$4 face=$5 icon=$6 caption=$7
+    rect "$x" "$y" "$w" "$h" "$face" '#5F768C' 6
     local cx=$((x + w / 2)) cy=$((y + 12))
     case $icon in
     power) power_icon "$cx" "$cy" 18 "$ONDARK" 2 ;;
@@ -335,14 +387,21 @@ text 28 88 250 22 16 "$FONT" "$ONDARK2" West 'Faster Windows shutdown'
 shape none "$LINE" 1 "line 28,124 267,124"
 para 28 142 242 200 14 "$FONT" "$ONDARK" NorthWest \
     'Tarrow shortens the time Windows waits for programs and services when it shuts down.\n\nYour current settings are saved first and can be restored at any time.'
-tile 2 434 45 37 power 'Exit'
-tile 60 434 45 37 info 'About'
-tile 122 434 45 37 help 'Help'
+area Label1
+tile "${BUTTON[@]}" power 'Exit'
+area Label2
+tile "${BUTTON[@]}" info 'About'
+area Label8
+tile "${BUTTON[@]}" help 'Help'
 text 328 118 297 26 18 "$BOLD" "$INK" West 'What would you like to do?'
-action_button 328 168 297 41 plain gauge 'Rate my current settings'
-action_button 328 232 297 41 main bolt 'Speed up shutdown'
-action_button 328 296 297 41 plain undo 'Restore original settings'
-text 376 339 249 16 12 "$FONT" "$MUTED" West 'available after a speed-up'
+area Label3
+action_button "${BUTTON[@]}" plain gauge 'Rate my current settings'
+area Label6 Label7
+action_button "${BUTTON[@]}" main bolt 'Speed up shutdown'
+area Label5
+action_button "${BUTTON[@]}" plain undo 'Restore original settings'
+read -r x y w h _ <<<"${BUTTON[*]}"
+text $((x + 48)) $((y + h + 2)) $((w - 48)) 16 12 "$FONT" "$MUTED" West 'available after a speed-up'
 text 328 452 297 16 12 "$FONT" "$MUTED" Center 'Drag anywhere to move the window'
 frame "$SLATE"
 save
@@ -360,8 +419,10 @@ para 156 246 380 40 16 "$FONT" "$INK" West 'Can also silence the Windows shutdow
 check_icon 126 320 28 "$GREEN"
 para 156 302 380 40 16 "$FONT" "$INK" West 'Saves your current settings first, so you can restore them at any time.'
 text 0 378 640 20 14 "$FONT" "$MUTED" Center 'Click Start to begin.'
-rect 288 408 65 49 "$ACCENT" "$ACCENT" 8
-text 289 409 63 47 15 "$BOLD" "$ONDARK" Center 'Start ▶'
+area Label1
+read -r x y w h face <<<"${BUTTON[*]}"
+rect "$x" "$y" "$w" "$h" "$face" "$face" 8
+text $((x + 1)) $((y + 1)) $((w - 2)) $((h - 2)) 15 "$BOLD" "$ONDARK" Center 'Start ▶'
 frame "$SLATE"
 save
 
@@ -394,7 +455,9 @@ rating 'Slow.jpg' 400 100 1 "$RED" 'Slow' 'Windows waits a long time at shutdown
 
 # Notice that the speed-up is already in place.
 canvas 'Off.jpg' 270 269
-rect 0 0 270 106 "$SLATE"
+# The title band is where a click does nothing.
+area Label1
+rect "${BUTTON[@]}"
 check_icon 36 53 36 "$GREEN"
 para 64 22 186 62 17 "$BOLD" "$ONDARK" West 'Shutdown is already sped up.'
 para 16 120 238 88 14 "$FONT" "$INK" NorthWest \
@@ -422,10 +485,12 @@ text 20 298 460 20 14 "$BOLD" "$ACCENT" West 'Uninstalling Tarrow'
 para 20 318 460 20 13 "$FONT" "$INK" NorthWest \
     'The uninstaller restores all original settings as well.'
 shape none "$TRACK" 1 'line 0,361 499,361'
-rect 2 370 29 28 "$SLATE" none 6
-shape none "$ONDARK" 3 'line 11,378 22,389'
-shape none "$ONDARK" 3 'line 11,389 22,378'
-text 38 374 200 20 13 "$BOLD" "$INK" West '◀ Close help'
+area Label1
+read -r x y w h face <<<"${BUTTON[*]}"
+rect "$x" "$y" "$w" "$h" "$face" none 6
+shape none "$ONDARK" 3 "line $((x + 9)),$((y + 8)) $((x + 20)),$((y + 19))"
+shape none "$ONDARK" 3 "line $((x + 9)),$((y + 19)) $((x + 20)),$((y + 8))"
+text $((x + w + 7)) $((y + 4)) 200 20 13 "$BOLD" "$INK" West '◀ Close help'
 frame "$SLATE"
 save
 
@@ -435,9 +500,11 @@ rect 0 0 300 96 "$SLATE"
 power_icon 44 48 40 "$ONDARK" 4
 text 78 22 170 36 28 "$BOLD" "$ONDARK" West 'Tarrow'
 text 78 58 170 18 13 "$FONT" "$ONDARK2" West 'Version 1.0'
-rect 266 2 29 21 "$RED" none 4
-shape none "$ONDARK" 2 'line 275,7 286,18'
-shape none "$ONDARK" 2 'line 275,18 286,7'
+area Label2
+read -r x y w h face <<<"${BUTTON[*]}"
+rect "$x" "$y" "$w" "$h" "$face" none 4
+shape none "$ONDARK" 2 "line $((x + 9)),$((y + 5)) $((x + 20)),$((y + 16))"
+shape none "$ONDARK" 2 "line $((x + 9)),$((y + 16)) $((x + 20)),$((y + 5))"
 text 10 112 280 22 14 "$BOLD" "$INK" Center 'Makes Windows shut down faster.'
 text 10 144 280 20 14 "$FONT" "$INK" Center 'Needs administrator rights.'
 text 10 172 280 20 14 "$FONT" "$INK" Center 'Free software'

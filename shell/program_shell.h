@@ -60,6 +60,11 @@ struct ProgramDefinition {
 // The program of this executable; each executable defines it.
 ProgramDefinition TheProgram();
 
+// The version and file description of this executable, which its version
+// resource and manifest carry too; generated for each executable
+// (cmake/program/identity.cpp.in).
+modxpstyle::ProgramIdentity TheIdentity();
+
 // Makes and starts the program, runs the message loop until the program
 // ends, and ends the process with the loop's exit code, or with the
 // definition's unexpected end when an exception escaped. Returns that code

@@ -1,9 +1,10 @@
 #include "tarrow/main/main_form.h"
 
 #include "shutdown/markers.h"
+#include "tarrow/layout/window_layouts.h"
 #include "tarrow/pictures.h"
 
-#include <array>
+#include <iterator>
 #include <string_view>
 
 namespace tarrow {
@@ -21,30 +22,16 @@ const ui::FormDesign kDesign{
     {"", "What would you like to do?"},
 };
 
-struct HotAreaDesign {
-    std::string_view name;
-    ui::TwipRect rect;
-    bool visible;
-    const char* tooltip;
-    // What a screen reader calls it: the words the picture shows there.
-    const char* accessibleName;
-    // The menu's column from the top, then the bottom row from the left.
-    // Label7 takes Label6's place while a speed-up is in force.
-    int tabIndex;
-};
-
-// Indexed by MainHotArea.
-constexpr std::array<HotAreaDesign, kMainHotAreaCount> kHotAreas{{
-    {"Label1", {0, 6480, 735, 735}, true, "Exit", "Exit", 3},
-    {"Label3", {4920, 2520, 4455, 615}, true, "", "Rate my current settings", 0},
-    {"Label6", {4920, 3480, 4455, 615}, true, "", "Speed up shutdown", 1},
-    {"Label7", {4920, 3480, 4455, 615}, false, "", "Speed up shutdown", 1},
-    {"Label5", {4920, 4440, 4455, 615}, false, "", "Restore original settings", 2},
-    {"Label8", {1800, 6360, 735, 855}, true, "Help", "Help", 5},
-    {"Label2", {720, 6480, 855, 615}, true, "Information of the program", "About", 4},
-}};
-static_assert(kHotAreas.size() == static_cast<std::size_t>(MainHotArea::Information) + 1,
-              "one design per hot area");
+// Indexed by MainHotArea: the table's rows in their order.
+constexpr bool RowIs(MainHotArea which, std::string_view name) {
+    return kMainLayout[static_cast<std::size_t>(which)].name == name;
+}
+static_assert(std::size(kMainLayout) == kMainHotAreaCount, "one row per hot area");
+static_assert(RowIs(MainHotArea::Exit, "Label1") && RowIs(MainHotArea::Rate, "Label3") &&
+                  RowIs(MainHotArea::Settings, "Label6") && RowIs(MainHotArea::Notice, "Label7") &&
+                  RowIs(MainHotArea::Restore, "Label5") && RowIs(MainHotArea::Help, "Label8") &&
+                  RowIs(MainHotArea::Information, "Label2"),
+              "the rows in MainHotArea's order");
 
 // The progress bar lies in the free band below the menu's column.
 constexpr ui::TwipRect kProgressBar{4920, 5400, 4455, 255};
@@ -88,12 +75,7 @@ void MainForm::onLoad() {
 }
 
 ui::HotArea& MainForm::AddHotArea(MainHotArea which) {
-    const HotAreaDesign& design = kHotAreas[static_cast<std::size_t>(which)];
-    ui::HotArea& area = add<ui::HotArea>(std::string(design.name), design.rect, design.tooltip,
-                                         design.accessibleName);
-    area.setVisible(design.visible);
-    area.setTabIndex(design.tabIndex);
-    return area;
+    return add<LaidOutHotArea>(kMainLayout[static_cast<std::size_t>(which)]);
 }
 
 void MainForm::Open(MainChild child) {

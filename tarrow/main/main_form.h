@@ -16,7 +16,8 @@
 namespace tarrow {
 
 // The hot areas, in the order they lie over each other (Label7 lies
-// exactly over Label6; at most one of them is shown).
+// exactly over Label6; at most one of them is shown): the rows of the main
+// window's layout table, tarrow/layout/main.def.
 enum class MainHotArea {
     Exit,        // Label1
     Rate,        // Label3

@@ -1,6 +1,9 @@
 #include "tarrow/startup/intro_form.h"
 
+#include "tarrow/layout/window_layouts.h"
 #include "tarrow/pictures.h"
+
+#include <iterator>
 
 namespace tarrow {
 
@@ -18,12 +21,13 @@ const ui::FormDesign kDesign{
      "also silence the Windows shutdown sound. Saves your current settings first, so you can "
      "restore them at any time. Click Start to begin."},
 };
+static_assert(std::size(kIntroLayout) == 1 && kIntroLayout[0].name == "Label1",
+              "the intro has its one hot area");
+
 } // namespace
 
 IntroForm::IntroForm(ui::Driver& driver)
-    : ui::Form(driver, kDesign),
-      Label1(add<ui::HotArea>("Label1", ui::TwipRect{4320, 6120, 975, 735}, "", "Start")) {
-    Label1.setTabIndex(0);
+    : ui::Form(driver, kDesign), Label1(add<LaidOutHotArea>(kIntroLayout[0])) {
     Label1.onClick = [this] {
         hide(); // stays loaded for the rest of the run
         if (onStart) {

@@ -18,6 +18,12 @@ ui::FormDesign Window(const char* name, ui::TwipSize size, Placement placement,
             false, draggable, {accessibleName, description}};
 }
 
+// A picture window's label is the one row of its layout table.
+template <std::size_t N> constexpr const HotAreaLayout* OnlyRowOf(const HotAreaLayout (&table)[N]) {
+    static_assert(N == 1, "a picture window has one label");
+    return &table[0];
+}
+
 constexpr std::array<CloseStep, 3> kHideThenClosed{CloseStep::HideSelf, CloseStep::Closed,
                                                    CloseStep::None};
 constexpr std::array<CloseStep, 3> kClosedThenHide{CloseStep::Closed, CloseStep::HideSelf,
@@ -27,45 +33,20 @@ constexpr std::array<CloseStep, 3> kClosedThenHide{CloseStep::Closed, CloseStep:
 const std::array<PictureWindowDesign, kPictureWindowCount> kPictureWindows{{
     {Window("Star", {5985, 1485}, Placement::CenterOwner, "Rating: Excellent",
             "Your shutdown is as fast as it gets."),
-     "star.jpg",
-     CloseArea::Anywhere,
-     {},
-     {},
-     {},
-     kHideThenClosed},
+     "star.jpg", CloseArea::Anywhere, nullptr, kHideThenClosed},
     {Window("Fast", {6000, 1470}, Placement::CenterOwner, "Rating: Fast",
             "Your shutdown settings are fast."),
-     "fast.jpg",
-     CloseArea::Anywhere,
-     {},
-     {},
-     {},
-     kHideThenClosed},
+     "fast.jpg", CloseArea::Anywhere, nullptr, kHideThenClosed},
     {Window("Normal", {5985, 1470}, Placement::CenterOwner, "Rating: Normal",
             "Windows\u2019 usual settings. Speed up shutdown to make it faster."),
-     "normal.jpg",
-     CloseArea::Anywhere,
-     {},
-     {},
-     {},
-     kHideThenClosed},
+     "normal.jpg", CloseArea::Anywhere, nullptr, kHideThenClosed},
     {Window("Slow", {6000, 1500}, Placement::CenterOwner, "Rating: Slow",
             "Windows waits a long time at shutdown. Speed it up from the main window."),
-     "slow.jpg",
-     CloseArea::Anywhere,
-     {},
-     {},
-     {},
-     kHideThenClosed},
+     "slow.jpg", CloseArea::Anywhere, nullptr, kHideThenClosed},
     {Window("Form6", {4050, 4035}, Placement::WindowsDefault, "Shutdown is already sped up.",
             "To undo it, click \u201cRestore original settings\u201d in the main window, or run "
             "the uninstaller."),
-     "off.jpg",
-     CloseArea::AnywhereButLabel,
-     "Label1",
-     {0, 0, 3855, 1575},
-     {},
-     kClosedThenHide},
+     "off.jpg", CloseArea::AnywhereButLabel, OnlyRowOf(kNoticeLayout), kClosedThenHide},
     {Window("Form7", {7500, 6000}, Placement::WindowsDefault, "Help",
             "Rate my current settings: reads the shutdown time-outs from the registry and shows "
             "how fast your shutdown is. Speed up shutdown: choose Powerful (no waiting at all) "
@@ -74,29 +55,17 @@ const std::array<PictureWindowDesign, kPictureWindowCount> kPictureWindows{{
             "Restore original settings: puts back the settings that were saved before the "
             "speed-up. It works once a speed-up has been made. Uninstalling Tarrow: the "
             "uninstaller restores all original settings as well."),
-     "recomend.jpg",
-     CloseArea::LabelOnly,
-     "Label1",
-     {0, 5520, 495, 615},
-     "Close",
-     kClosedThenHide},
+     "recomend.jpg", CloseArea::LabelOnly, OnlyRowOf(kHelpLayout), kClosedThenHide},
     {Window("Form3", {4500, 3585}, Placement::CenterOwner, "About Tarrow",
             "Tarrow, version 1.0. Makes Windows shut down faster. Needs administrator rights. "
             "Free software.",
             true),
-     "helpregistered.jpg",
-     CloseArea::LabelOnly,
-     "Label2",
-     {3960, 0, 495, 375},
-     "Close",
-     kHideThenClosed},
+     "helpregistered.jpg", CloseArea::LabelOnly, OnlyRowOf(kInformationLayout), kHideThenClosed},
     {Window("Filee", {4485, 4485}, Placement::CenterScreen,
             "Some of Tarrow\u2019s files are missing.", "Please reinstall Tarrow."),
      "",
      CloseArea::Anywhere,
-     {},
-     {},
-     {},
+     nullptr,
      {CloseStep::EndProgram, CloseStep::None, CloseStep::None}},
 }};
 
@@ -113,7 +82,7 @@ ui::FormDesign WithWayOut(const PictureWindowDesign& design) {
         form.access.surfaceKeys = {ui::Key::Enter, ui::Key::Escape};
         break;
     case CloseArea::LabelOnly:
-        form.access.escapeControl = std::string(design.labelName);
+        form.access.escapeControl = std::string(design.label->name);
         break;
     }
     return form;
@@ -130,13 +99,11 @@ const PictureWindowDesign& DesignOf(PictureWindowId id) {
 
 PictureWindow::PictureWindow(ui::Driver& driver, PictureWindowId id)
     : ui::Form(driver, WithWayOut(DesignOf(id))), id_(id), design_(DesignOf(id)) {
-    if (!design_.labelName.empty()) {
-        label_ = &add<ui::HotArea>(std::string(design_.labelName), design_.label, "",
-                                   std::string(design_.labelAccessibleName));
+    if (design_.label != nullptr) {
+        label_ = &add<LaidOutHotArea>(*design_.label);
         if (design_.closeArea == CloseArea::LabelOnly) {
             // The one tab stop: Tab finds it, Enter or Space closes.
             label_->onClick = [this] { Close(); };
-            label_->setTabIndex(0);
         }
     }
 }

@@ -4,6 +4,7 @@
 // click does.
 #pragma once
 
+#include "tarrow/layout/window_layouts.h"
 #include "ui/form.h"
 
 #include <array>
@@ -34,10 +35,9 @@ struct PictureWindowDesign {
     // sets the picture.
     std::string_view picture;
     CloseArea closeArea;
-    std::string_view labelName; // empty: no label
-    ui::TwipRect label;
-    // What a screen reader calls a label that closes the window.
-    std::string_view labelAccessibleName;
+    // The window's one hot area, its row in the window's layout table;
+    // nullptr: no label.
+    const HotAreaLayout* label;
     std::array<CloseStep, 3> closeSteps;
 };
 

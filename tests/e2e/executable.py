@@ -38,6 +38,14 @@ class Executable:
         return [entry.dll.decode("ascii") for entry in
                 getattr(self.pe, "DIRECTORY_ENTRY_IMPORT", [])]
 
+    def imported_functions(self):
+        """{DLL name in lower case: the names of the functions imported from
+        it}; a function imported by ordinal is "#<ordinal>"."""
+        return {entry.dll.decode("ascii").lower():
+                {imp.name.decode("ascii") if imp.name else f"#{imp.ordinal}"
+                 for imp in entry.imports}
+                for entry in getattr(self.pe, "DIRECTORY_ENTRY_IMPORT", [])}
+
     def resource(self, kind, ident):
         """The bytes of resource `kind`/`ident` in its first language, or None."""
         for type_entry in getattr(self.pe, "DIRECTORY_ENTRY_RESOURCE", None).entries:

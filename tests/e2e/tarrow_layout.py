@@ -1,31 +1,44 @@
 """Where things are in Tarrow's windows: client sizes and click points in
-pixels at 96 DPI (the designs' twips divided by 15)."""
+pixels at 96 DPI (the designs' twips divided by 15). The hot areas come from
+the windows' layout tables, which the program makes them from."""
+
+import sys
+from dataclasses import astuple
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
+
+from window_layouts import read_layouts  # noqa: E402
+
+_LAYOUTS = read_layouts(Path(__file__).resolve().parents[2])
+
+
+def _center(window, area):
+    return _LAYOUTS[window].area(area).pixels.center()
+
 
 PROGRAM = r"C:\Program Files\Tarrow\Tarrow.exe"
 
 INTRO = (640, 480)
-INTRO_START = (320, 432)
+INTRO_START = _center("intro", "Label1")
 MAIN = (656, 504)
-MAIN_RATE = (476, 188)  # Label3
-MAIN_SETTINGS = (476, 252)  # Label6, and Label7 over it
-MAIN_RESTORE = (476, 316)  # Label5
-MAIN_HELP = (144, 452)  # Label8
-MAIN_INFO = (76, 452)  # Label2
-MAIN_EXIT = (24, 456)  # Label1
+MAIN_RATE = _center("main", "Label3")
+MAIN_SETTINGS = _center("main", "Label6")  # and Label7 over it
+MAIN_RESTORE = _center("main", "Label5")
+MAIN_HELP = _center("main", "Label8")
+MAIN_INFO = _center("main", "Label2")
+MAIN_EXIT = _center("main", "Label1")
 # The hot areas as client rectangles (left, top, width, height), by the name
-# a screen reader reads, in their tab order.
+# a screen reader reads, in their tab order (Label7 lies over Label6 with
+# its name).
 MAIN_HOT_AREAS = {
-    "Rate my current settings": (328, 168, 297, 41),  # Label3
-    "Speed up shutdown": (328, 232, 297, 41),  # Label6, and Label7 over it
-    "Restore original settings": (328, 296, 297, 41),  # Label5
-    "Exit": (0, 432, 49, 49),  # Label1
-    "About": (48, 432, 57, 41),  # Label2
-    "Help": (120, 424, 49, 57),  # Label8
+    a.accessible_name: astuple(a.pixels)
+    for a in sorted(_LAYOUTS["main"].areas, key=lambda a: a.tab_index)
 }
 HELP = (500, 400)  # Form7
-HELP_CLOSE = (16, 388)
+HELP_CLOSE = _center("help", "Label1")
 INFO = (300, 239)  # Form3
-INFO_CLOSE = (280, 12)
+INFO_CLOSE = _center("information", "Label2")
 FILEE = (299, 299)
 WORKING = (399, 200)
 CHECK1 = (167, 136)

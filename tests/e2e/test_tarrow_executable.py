@@ -1,8 +1,9 @@
 """Tarrow.exe and rollback.exe as files: the machine each is built for, what
 it links against, the resources Windows reads before the program runs
 (manifest, version record, icon) and, for the 32-bit build that users get,
-that it carries no symbols or debug information and stays within its size
-budget; and the setup program that ships them.
+that it carries no symbols or debug information, imports no function that
+Windows XP SP3 lacks and stays within its size budget; and the setup program
+that ships them.
 
 --arch names the build: win32 (shipped) or win64 (tests under 64-bit Wine)."""
 
@@ -30,6 +31,96 @@ SYSTEM_DLLS = {
     "ole32.dll",
     "oleaut32.dll",
     "user32.dll",
+}
+
+# Every function the shipped 32-bit programs import, each checked by hand
+# against what Windows XP SP3 has. A function not listed must be checked so
+# before it is added; functions that only newer Windows have are looked up
+# at run time (GetProcAddress) instead.
+XP_SP3_FUNCTIONS = {
+    "advapi32.dll": {
+        "AdjustTokenPrivileges", "ConvertSidToStringSidA",
+        "ConvertStringSecurityDescriptorToSecurityDescriptorA", "ConvertStringSidToSidA",
+        "GetTokenInformation", "LookupAccountSidA", "LookupPrivilegeValueA", "OpenProcessToken",
+        "RegCloseKey", "RegCreateKeyExA", "RegDeleteKeyA", "RegDeleteValueA", "RegEnumKeyExA",
+        "RegFlushKey", "RegLoadKeyA", "RegOpenKeyExA", "RegQueryInfoKeyA", "RegQueryValueExA",
+        "RegQueryValueExW", "RegRestoreKeyA", "RegSaveKeyA", "RegSetValueExA", "RegUnLoadKeyA",
+    },
+    "comctl32.dll": {"InitCommonControls", "InitCommonControlsEx"},
+    "gdi32.dll": {
+        "BitBlt", "CreateCompatibleBitmap", "CreateCompatibleDC", "CreateFontA",
+        "CreatePatternBrush", "CreateSolidBrush", "DeleteDC", "DeleteObject", "GetDeviceCaps",
+        "GetObjectA", "GetPixel", "GetStockObject", "SelectObject", "SetBkMode", "SetBrushOrgEx",
+        "SetStretchBltMode", "SetTextColor",
+    },
+    "kernel32.dll": {
+        "AddVectoredExceptionHandler", "CloseHandle", "CopyFileA", "CreateDirectoryA",
+        "CreateEventA", "CreateFileA", "CreateMutexA", "CreatePipe", "CreateProcessA",
+        "CreateSemaphoreA", "DeleteCriticalSection", "DeleteFileA", "DuplicateHandle",
+        "EnterCriticalSection", "ExitProcess", "ExpandEnvironmentStringsA",
+        "FileTimeToLocalFileTime", "FileTimeToSystemTime", "FindClose", "FindFirstFileA",
+        "FindNextFileA", "FindResourceA", "FlushFileBuffers", "FreeLibrary", "GetCommandLineA",
+        "GetCurrentProcess", "GetCurrentProcessId", "GetCurrentThread", "GetCurrentThreadId",
+        "GetExitCodeProcess", "GetFileAttributesA", "GetFileSize", "GetHandleInformation",
+        "GetLastError", "GetModuleFileNameA", "GetModuleHandleA", "GetModuleHandleW",
+        "GetProcAddress", "GetProcessAffinityMask", "GetProcessTimes", "GetStartupInfoA",
+        "GetSystemDirectoryA", "GetSystemTimeAdjustment", "GetSystemTimeAsFileTime",
+        "GetThreadContext", "GetThreadPriority", "GetThreadTimes", "GetTickCount", "GlobalAlloc",
+        "GlobalFree", "GlobalLock", "GlobalUnlock", "InitializeCriticalSection",
+        "IsDBCSLeadByteEx", "IsDebuggerPresent", "LeaveCriticalSection", "LoadLibraryA",
+        "LoadResource", "LocalFree", "LockResource", "MoveFileExA", "MultiByteToWideChar",
+        "OpenMutexA", "OpenProcess", "OutputDebugStringA", "QueryPerformanceCounter",
+        "QueryPerformanceFrequency", "RaiseException", "ReadFile", "ReleaseSemaphore",
+        "RemoveVectoredExceptionHandler", "ResetEvent", "ResumeThread", "SetEvent",
+        "SetFileAttributesA", "SetLastError", "SetProcessAffinityMask", "SetSystemTime",
+        "SetThreadContext", "SetThreadPriority", "SetUnhandledExceptionFilter", "SizeofResource",
+        "Sleep", "SuspendThread", "SwitchToThread", "TlsAlloc", "TlsGetValue", "TlsSetValue",
+        "TryEnterCriticalSection", "VirtualProtect", "VirtualQuery", "WaitForMultipleObjects",
+        "WaitForSingleObject", "WideCharToMultiByte", "WriteFile", "lstrcmpiA",
+    },
+    "msvcrt.dll": {
+        "__getmainargs", "__initenv", "__mb_cur_max", "__p__acmdln", "__p__commode",
+        "__p__fmode", "__set_app_type", "__setusermatherr", "_amsg_exit", "_beginthreadex",
+        "_cexit", "_endthreadex", "_errno", "_initterm", "_iob", "_onexit", "_setjmp3", "_strdup",
+        "_ultoa", "abort", "atoi", "calloc", "exit", "fprintf", "fputc", "free", "fwrite",
+        "isspace", "localeconv", "longjmp", "malloc", "memchr", "memcmp", "memcpy", "memmove",
+        "memset", "printf", "realloc", "setlocale", "signal", "strchr", "strcmp", "strerror",
+        "strlen", "strncmp", "tolower", "vfprintf", "wcslen",
+    },
+    "ole32.dll": {"CoCreateInstance", "CreateStreamOnHGlobal", "OleInitialize", "OleUninitialize"},
+    "oleaut32.dll": {"OleLoadPicture"},
+    "user32.dll": {
+        "AdjustWindowRectEx", "BeginPaint", "CallWindowProcA", "CreateWindowExA",
+        "DefWindowProcA", "DestroyWindow", "DispatchMessageA", "DrawTextA", "EnableWindow",
+        "EndPaint", "EnumThreadWindows", "FillRect", "GetActiveWindow", "GetAncestor",
+        "GetCapture", "GetClassLongA", "GetClientRect", "GetDC", "GetFocus", "GetKeyState",
+        "GetMessageA", "GetPropA", "GetSysColor", "GetSysColorBrush", "GetSystemMetrics",
+        "GetWindowLongA", "GetWindowRect", "IntersectRect", "InvalidateRect", "IsWindowEnabled",
+        "IsWindowVisible", "KillTimer", "LoadCursorA", "LoadIconA", "LoadImageA", "MessageBoxA",
+        "PeekMessageA", "PostQuitMessage", "RedrawWindow", "RegisterClassExA", "ReleaseCapture",
+        "ReleaseDC", "RemovePropA", "SendMessageA", "SetCapture", "SetFocus",
+        "SetForegroundWindow", "SetPropA", "SetTimer", "SetWindowLongA", "SetWindowPos",
+        "SetWindowTextA", "ShowWindow", "SystemParametersInfoA", "TranslateMessage",
+        "UpdateWindow",
+    },
+}
+
+# Functions that Windows XP SP3 lacks and that the runtime or the program
+# could pull in: none may be imported (and none is on the list above).
+XP_LACKS = {
+    "kernel32.dll": {
+        "GetTickCount64", "InitializeCriticalSectionEx", "SetDefaultDllDirectories",
+        "AddDllDirectory", "InitOnceExecuteOnce", "InitializeConditionVariable",
+        "SleepConditionVariableCS", "WakeConditionVariable", "WakeAllConditionVariable",
+        "InitializeSRWLock", "AcquireSRWLockExclusive", "ReleaseSRWLockExclusive",
+        "AcquireSRWLockShared", "ReleaseSRWLockShared", "CreateSymbolicLinkA",
+        "GetFinalPathNameByHandleA", "GetFileInformationByHandleEx",
+        "SetFileInformationByHandle", "CancelIoEx", "QueryFullProcessImageNameA",
+        "CreateEventExA", "CreateMutexExA", "CreateSemaphoreExA", "GetThreadId",
+        "GetErrorMode", "GetLocaleInfoEx", "CompareStringEx", "LCMapStringEx",
+    },
+    "advapi32.dll": {"RegDeleteKeyExA", "RegGetValueA", "RegSetKeyValueA", "RegDeleteTreeA"},
+    "user32.dll": {"SetProcessDPIAware", "ChangeWindowMessageFilter", "GetDpiForWindow"},
 }
 
 WINDOWS_10 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
@@ -88,6 +179,21 @@ class ProgramChecks:
         imported = {name.lower() for name in self.exe.imported_dlls()}
         self.assertTrue(imported, "the import table is read")
         self.assertLessEqual(imported, SYSTEM_DLLS)
+
+    def test_the_shipped_build_imports_only_functions_windows_xp_sp3_has(self):
+        if ARGS.arch != "win32":
+            self.skipTest("Windows XP runs the shipped 32-bit build")
+        imported = self.exe.imported_functions()
+        self.assertIn("ExitProcess", imported.get("kernel32.dll", set()),
+                      "the import table is read")
+        for dll, functions in sorted(imported.items()):
+            with self.subTest(dll):
+                lacking = functions & XP_LACKS.get(dll, set())
+                self.assertEqual(lacking, set(), "Windows XP SP3 lacks these")
+                unchecked = functions - XP_SP3_FUNCTIONS.get(dll, set())
+                self.assertEqual(unchecked, set(), "not yet checked against Windows XP SP3")
+        for dll, functions in XP_LACKS.items():
+            self.assertEqual(functions & XP_SP3_FUNCTIONS[dll], set(), dll)
 
     def test_its_manifest_asks_for_administrator_rights_common_controls_6_and_dpi_awareness(self):
         level = self.manifest.find(f".//{ASM_V3}requestedExecutionLevel")
